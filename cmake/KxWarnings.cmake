@@ -1,0 +1,3 @@
+function(kx_warnings target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra)
+endfunction()
