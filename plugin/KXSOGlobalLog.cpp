@@ -1,0 +1,3 @@
+#include "PureStorUtilsErrors.h"
+
+HostLog g_HostLog;
