@@ -342,8 +342,15 @@ String Object::write(unsigned int format) const {
 bool validate(const String& text) {
   const size_t start = internal::skipLowBytes(text);
   if (start == text.size()) return false;
-  if (text[start] == '{') return Object().parse(text);
-  if (text[start] == '[') return Array().parse(text);
+  internal::Parser parser(text.data() + start, text.data() + text.size());
+  if (text[start] == '{') {
+    Object object;
+    return parser.parseObject(&object);
+  }
+  if (text[start] == '[') {
+    Array array;
+    return parser.parseArray(&array);
+  }
   return false;
 }
 
