@@ -21,3 +21,5 @@ const char* KXLibCurl::GetHttpResponse(size_t* length, bool) {
   return impl_->empty.c_str();
 }
 std::string KXLibCurl::GetHttpResponseHeader(const std::string&) { return std::string(); }
+std::string KXLibCurl::GetLastError() const { return "built without libcurl"; }
+long KXLibCurl::GetHttpStatus() const { return 0; }
