@@ -1,6 +1,7 @@
 #include "jsonxx_parser.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <iterator>
 #include <memory>
 #include <utility>
@@ -45,24 +46,32 @@ bool readHex(const char* p, const char* end, unsigned long* out) {
   return true;
 }
 
-bool keyLess(const Object::Member& a, const Object::Member& b) { return a.first < b.first; }
+// Byte-wise, like std::string's operator< but without a library call for
+// the short keys of REST answers.
+bool keyLess(const String& a, const String& b) {
+  const size_t n = a.size() < b.size() ? a.size() : b.size();
+  const unsigned char* x = reinterpret_cast<const unsigned char*>(a.data());
+  const unsigned char* y = reinterpret_cast<const unsigned char*>(b.data());
+  for (size_t i = 0; i < n; ++i)
+    if (x[i] != y[i]) return x[i] < y[i];
+  return a.size() < b.size();
+}
 
-// Stable, so that among equal keys the later member stays last.
-void sortMembers(std::vector<Object::Member>::iterator first,
-                 std::vector<Object::Member>::iterator last) {
-  if (last - first > 16) {
-    std::stable_sort(first, last, keyLess);
+// Orders the member indices by key, stable so that among equal keys the
+// later member comes last.
+void sortIndices(const Object::Member* members, std::uint32_t* first, std::uint32_t* last) {
+  auto less = [members](std::uint32_t a, std::uint32_t b) {
+    return keyLess(members[a].first, members[b].first);
+  };
+  if (last - first > 32) {
+    std::stable_sort(first, last, less);
     return;
   }
-  for (auto i = first + 1; i < last; ++i) {
-    if (!keyLess(*i, *(i - 1))) continue;
-    Object::Member moving = std::move(*i);
-    auto j = i;
-    do {
-      *j = std::move(*(j - 1));
-      --j;
-    } while (j != first && keyLess(moving, *(j - 1)));
-    *j = std::move(moving);
+  for (std::uint32_t* i = first + 1; i < last; ++i) {
+    const std::uint32_t moving = *i;
+    std::uint32_t* j = i;
+    for (; j != first && less(moving, *(j - 1)); --j) *j = *(j - 1);
+    *j = moving;
   }
 }
 
@@ -289,7 +298,7 @@ bool Parser::parseObject(Object* object) {
     }
     Value v;
     if (!parseValue(&v)) break;
-    if (sorted && members_.size() > base && !(members_.back().first < key)) sorted = false;
+    if (sorted && members_.size() > base && !keyLess(members_.back().first, key)) sorted = false;
     members_.emplace_back(std::move(key), std::move(v));
     if (!matchChar(',')) break;
   }
@@ -299,29 +308,43 @@ bool Parser::parseObject(Object* object) {
 }
 
 void Parser::finishArray(Array* array, size_t base) {
+  if (base == 0 && array->values_.empty()) {
+    // The bottom of the stack (usually the one big list of an answer) is
+    // handed over whole rather than copied: no second buffer at the peak.
+    array->values_.swap(values_);
+    return;
+  }
   auto first = values_.begin() + static_cast<std::ptrdiff_t>(base);
   array->values_.reserve(array->values_.size() + (values_.size() - base));
   std::move(first, values_.end(), std::back_inserter(array->values_));
   values_.erase(first, values_.end());
 }
 
-// Sorts by key keeping the last of duplicate keys, then moves the members
-// into the object.
+// Moves the members into the object in key order, keeping the last of
+// duplicate keys; each member moves once.
 void Parser::finishObject(Object* object, size_t base, bool sorted) {
-  auto first = members_.begin() + static_cast<std::ptrdiff_t>(base);
-  if (!sorted) {
-    sortMembers(first, members_.end());
-    auto out = first;
-    for (auto it = first; it != members_.end(); ++it) {
-      if (it + 1 != members_.end() && (it + 1)->first == it->first) continue;
-      if (out != it) *out = std::move(*it);
-      ++out;
+  const size_t n = members_.size() - base;
+  Object::Member* gathered = members_.data() + base;
+  if (sorted) {
+    object->members_.reserve(n);
+    for (size_t i = 0; i < n; ++i) object->members_.push_back(std::move(gathered[i]));
+  } else {
+    std::uint32_t small[32];
+    std::vector<std::uint32_t> large;
+    std::uint32_t* order = small;
+    if (n > 32) {
+      large.resize(n);
+      order = large.data();
     }
-    members_.erase(out, members_.end());
+    for (size_t i = 0; i < n; ++i) order[i] = static_cast<std::uint32_t>(i);
+    sortIndices(gathered, order, order + n);
+    size_t unique = 0;
+    for (size_t i = 0; i < n; ++i)
+      if (i + 1 == n || gathered[order[i]].first != gathered[order[i + 1]].first) order[unique++] = order[i];
+    object->members_.reserve(unique);
+    for (size_t i = 0; i < unique; ++i) object->members_.push_back(std::move(gathered[order[i]]));
   }
-  object->members_.reserve(members_.size() - base);
-  std::move(first, members_.end(), std::back_inserter(object->members_));
-  members_.erase(first, members_.end());
+  members_.erase(members_.begin() + static_cast<std::ptrdiff_t>(base), members_.end());
 }
 
 }  // namespace internal
