@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <istream>
 #include <iterator>
+#include <new>
 
 #include "jsonxx_parser.h"
 #include "jsonxx_writer.h"
@@ -19,21 +20,6 @@ void failPrecondition(const char* expression, int line, const std::string& detai
   what += "' failed";
   if (!detail.empty()) what += " (" + detail + ")";
   throw PreconditionError(what);
-}
-
-const String& emptyString() {
-  static const String empty;
-  return empty;
-}
-
-const Array& emptyArray() {
-  static const Array empty;
-  return empty;
-}
-
-const Object& emptyObject() {
-  static const Object empty;
-  return empty;
 }
 
 namespace {
@@ -103,126 +89,102 @@ size_t skipLowBytes(const std::string& text) {
 
 // ---- Value ----
 
-Value::Value(const String& s) : kind_(internal::Kind::String) { u_.string = new String(s); }
-Value::Value(String&& s) : kind_(internal::Kind::String) { u_.string = new String(std::move(s)); }
-Value::Value(const char* s) : kind_(internal::Kind::String) { u_.string = new String(s); }
-Value::Value(const Array& a) : kind_(internal::Kind::Array) { u_.array = new Array(a); }
-Value::Value(Array&& a) : kind_(internal::Kind::Array) { u_.array = new Array(std::move(a)); }
-Value::Value(const Object& o) : kind_(internal::Kind::Object) { u_.object = new Object(o); }
-Value::Value(Object&& o) : kind_(internal::Kind::Object) { u_.object = new Object(std::move(o)); }
-
-Value::Value(const Value& other) : kind_(internal::Kind::Invalid) {
-  u_.number = 0;
-  import(other);
+Value::Value(const String& s) : kind_(internal::Kind::String) { new (&u_.string) String(s); }
+Value::Value(String&& s) noexcept : kind_(internal::Kind::String) {
+  new (&u_.string) String(std::move(s));
+}
+Value::Value(const char* s) : kind_(internal::Kind::String) { new (&u_.string) String(s); }
+Value::Value(const Array& a) : kind_(internal::Kind::Array) { new (&u_.array) Array(a); }
+Value::Value(Array&& a) noexcept : kind_(internal::Kind::Array) {
+  new (&u_.array) Array(std::move(a));
+}
+Value::Value(const Object& o) : kind_(internal::Kind::Object) { new (&u_.object) Object(o); }
+Value::Value(Object&& o) noexcept : kind_(internal::Kind::Object) {
+  new (&u_.object) Object(std::move(o));
 }
 
-Value& Value::operator=(Value&& other) noexcept {
-  if (this != &other) {
-    release();
-    kind_ = other.kind_;
-    u_ = other.u_;
-    other.kind_ = internal::Kind::Invalid;
-    other.u_.number = 0;
-  }
-  return *this;
+Value::Value(const Value& other) : kind_(internal::Kind::Invalid) { import(other); }
+
+void Value::setString(String&& s) noexcept {
+  new (&u_.string) String(std::move(s));
+  kind_ = internal::Kind::String;
 }
 
-void Value::release() noexcept {
+void Value::setArray(Array&& a) noexcept {
+  new (&u_.array) Array(std::move(a));
+  kind_ = internal::Kind::Array;
+}
+
+void Value::setObject(Object&& o) noexcept {
+  new (&u_.object) Object(std::move(o));
+  kind_ = internal::Kind::Object;
+}
+
+void Value::reset() noexcept {
   switch (kind_) {
-    case internal::Kind::String:
-      delete u_.string;
-      u_.string = nullptr;
-      break;
-    case internal::Kind::Array:
-      delete u_.array;
-      u_.array = nullptr;
-      break;
+    case internal::Kind::String: String().swap(u_.string); break;
+    case internal::Kind::Array: Array::Container().swap(u_.array.values_); break;
     case internal::Kind::Object:
-      delete u_.object;
-      u_.object = nullptr;
+      Object::Map().swap(u_.object.members_);
+      u_.object.pending_.reset();
       break;
-    default:
-      break;
+    default: return;
   }
+  released_ = true;
 }
 
-// Each import copies before releasing, so x may live inside this value.
+// Each import copies before destroying, so x may live inside this value.
 void Value::import(const Number& n) {
-  release();
+  destroy();
   kind_ = internal::Kind::Number;
   u_.number = n;
 }
 
 void Value::import(const String& s) {
-  String* copy = new String(s);
-  release();
-  kind_ = internal::Kind::String;
-  u_.string = copy;
+  String copy(s);
+  destroy();
+  setString(std::move(copy));
 }
 
 void Value::import(const Boolean& b) {
-  release();
+  destroy();
   kind_ = internal::Kind::Boolean;
   u_.boolean = b;
 }
 
 void Value::import(const Null&) {
-  release();
+  destroy();
   kind_ = internal::Kind::Null;
 }
 
 void Value::import(const Array& a) {
-  Array* copy = new Array(a);
-  release();
-  kind_ = internal::Kind::Array;
-  u_.array = copy;
+  Array copy(a);
+  destroy();
+  setArray(std::move(copy));
 }
 
 void Value::import(const Object& o) {
-  Object* copy = new Object(o);
-  release();
-  kind_ = internal::Kind::Object;
-  u_.object = copy;
+  Object copy(o);
+  destroy();
+  setObject(std::move(copy));
 }
 
 void Value::import(const Value& other) {
   if (&other == this) return;
+  // Read first: other may live inside this value.
+  const bool released = other.released_;
   switch (other.kind_) {
     case internal::Kind::Number: import(other.u_.number); break;
     case internal::Kind::Boolean: import(other.u_.boolean); break;
     case internal::Kind::Null: import(Null()); break;
-    case internal::Kind::String:
-    case internal::Kind::Array:
-    case internal::Kind::Object:
-      if (other.empty()) {
-        // A released payload stays released in the copy.
-        release();
-        kind_ = other.kind_;
-      } else if (other.kind_ == internal::Kind::String) {
-        import(*other.u_.string);
-      } else if (other.kind_ == internal::Kind::Array) {
-        import(*other.u_.array);
-      } else {
-        import(*other.u_.object);
-      }
-      break;
-    case internal::Kind::Invalid:
-      release();
-      kind_ = internal::Kind::Invalid;
-      break;
-    default:
-      internal::failPrecondition("!\"not implemented\"", __LINE__);
+    case internal::Kind::String: import(other.u_.string); break;
+    case internal::Kind::Array: import(other.u_.array); break;
+    case internal::Kind::Object: import(other.u_.object); break;
+    case internal::Kind::Invalid: destroy(); break;
+    default: internal::failPrecondition("!\"not implemented\"", __LINE__);
   }
-}
-
-bool Value::empty() const {
-  switch (kind_) {
-    case internal::Kind::Invalid: return true;
-    case internal::Kind::String: return u_.string == nullptr;
-    case internal::Kind::Array: return u_.array == nullptr;
-    case internal::Kind::Object: return u_.object == nullptr;
-    default: return false;
-  }
+  // A released payload stays released in the copy.
+  released_ = released;
 }
 
 bool Value::parse(const String& text) { return internal::parseText(this, text); }

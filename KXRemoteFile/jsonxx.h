@@ -21,6 +21,7 @@
 #include <cstddef>
 #include <iosfwd>
 #include <memory>
+#include <new>
 #include <stdexcept>
 #include <string>
 #include <type_traits>
@@ -63,41 +64,151 @@ template <> struct KindOf<Object> { static constexpr Kind value = Kind::Object; 
 // Writes the diagnostic line and throws PreconditionError.
 [[noreturn]] void failPrecondition(const char* expression, int line,
                                    const std::string& detail = std::string());
-const String& emptyString();
-const Array& emptyArray();
-const Object& emptyObject();
 }  // namespace internal
 
+// An ordered sequence of owned values.
+class Array {
+ public:
+  typedef std::vector<Value> Container;
+
+  Array() = default;
+  Array(const Array& other);
+  Array(Array&& other) noexcept;
+  ~Array();
+  // Unless the same array: reset, then append copies.
+  Array& operator=(const Array& other);
+  Array& operator=(Array&& other) noexcept;
+  // Reset, then the value becomes the only member.
+  Array& operator=(const Value& value);
+
+  size_t size() const;
+  bool empty() const;
+
+  // Member i as T. Preconditions: i < size() and the member's kind is T.
+  template <typename T> T& get(unsigned int i);
+  template <typename T> const T& get(unsigned int i) const;
+
+  const Container& values() const { return values_; }
+
+  // Append a copy of the value.
+  Array& operator<<(const Value& value);
+  void import(const Value& value) { *this << value; }
+  // Append copies of every member of other (of itself: doubles the members).
+  Array& operator<<(const Array& other);
+  void import(const Array& other) { *this << other; }
+
+  void reset();
+
+  // Reset, then parse an array; trailing input is ignored.
+  bool parse(const String& text);
+  bool parse(std::istream& input);
+
+  // The indented written form (tabs, sorted keys).
+  String json() const;
+
+ private:
+  friend class internal::Parser;
+  friend class Value;
+  Container values_;
+};
+
+// A map from key to owned value, kept in byte-wise key order; one value per
+// key. Beside it, the pending key of the streaming insert operator.
+class Object {
+ public:
+  typedef std::pair<String, Value> Member;
+  // Sorted by key (byte-wise), keys unique.
+  typedef std::vector<Member> Map;
+
+  Object() = default;
+  Object(const Object& other);
+  Object(Object&& other) noexcept;
+  ~Object();
+  // Clears the pending key; unless the same object: reset, then copy.
+  Object& operator=(const Object& other);
+  Object& operator=(Object&& other) noexcept;
+
+  size_t size() const;
+  bool empty() const;
+
+  // True when key is present and its value is of kind T.
+  template <typename T> bool has(const String& key) const;
+
+  // The key's value as T. Precondition: has<T>(key).
+  template <typename T> T& get(const String& key);
+  template <typename T> const T& get(const String& key) const;
+
+  const Map& kv_map() const { return members_; }
+
+  // Insert a copy under key, replacing a previous value; clears the
+  // pending key.
+  void import(const String& key, const Value& value);
+  // Clears the pending key, then replaces or inserts a copy of every member
+  // of other; keys only in this object remain.
+  void import(const Object& other);
+
+  // Streaming insert: without a pending key the value must be a String and
+  // becomes the pending key; with one, the value is stored under it.
+  Object& operator<<(const Value& value);
+  // Stores a copy of other under the pending key (the empty key when none)
+  // and clears it.
+  Object& operator<<(const Object& other);
+
+  void reset();
+
+  // Reset, then parse an object; trailing input is ignored.
+  bool parse(const String& text);
+  bool parse(std::istream& input);
+
+  // The indented written form (tabs, sorted keys).
+  String json() const;
+  // Format 0 gives json(); the XML formats are not built (precondition
+  // failure).
+  String write(unsigned int format) const;
+
+ private:
+  friend class internal::Parser;
+  friend class Value;
+  const Value* find(const String& key) const;
+  Value* find(const String& key);
+
+  Map members_;
+  std::unique_ptr<String> pending_;
+};
+
 // One JSON value: Number, String, Boolean, Null, Array, Object, or invalid
-// (default-constructed, holds nothing). String, Array and Object payloads
-// are owned on the heap; copies are deep.
+// (default-constructed, holds nothing). The value owns its payload, held in
+// place; copies are deep.
 class Value {
  public:
-  Value() noexcept : kind_(internal::Kind::Invalid) { u_.number = 0; }
+  Value() noexcept : kind_(internal::Kind::Invalid) {}
   Value(Number n) noexcept : kind_(internal::Kind::Number) { u_.number = n; }
   template <typename T, typename = std::enable_if_t<std::is_integral<T>::value &&
                                                     !std::is_same<T, bool>::value>>
   Value(T n) noexcept : Value(static_cast<Number>(n)) {}
   Value(Boolean b) noexcept : kind_(internal::Kind::Boolean) { u_.boolean = b; }
-  Value(Null) noexcept : kind_(internal::Kind::Null) { u_.number = 0; }
+  Value(Null) noexcept : kind_(internal::Kind::Null) {}
   Value(const String& s);
-  Value(String&& s);
+  Value(String&& s) noexcept;
   Value(const char* s);
   Value(const Array& a);
-  Value(Array&& a);
+  Value(Array&& a) noexcept;
   Value(const Object& o);
-  Value(Object&& o);
+  Value(Object&& o) noexcept;
   Value(const Value& other);
-  Value(Value&& other) noexcept : kind_(other.kind_), u_(other.u_) {
-    other.kind_ = internal::Kind::Invalid;
-    other.u_.number = 0;
-  }
+  Value(Value&& other) noexcept { take(&other); }
   Value& operator=(const Value& other) {
     import(other);
     return *this;
   }
-  Value& operator=(Value&& other) noexcept;
-  ~Value() { release(); }
+  Value& operator=(Value&& other) noexcept {
+    if (this != &other) {
+      destroy();
+      take(&other);
+    }
+    return *this;
+  }
+  ~Value() { destroy(); }
 
   // True when the kind is T (Number, String, Boolean, Null, Array, Object).
   template <typename T> bool is() const { return kind_ == internal::KindOf<T>::value; }
@@ -120,11 +231,11 @@ class Value {
   void import(const Value& other);
 
   // Releases a String, Array or Object payload; the kind stays as it was.
-  void reset() { release(); }
+  void reset() noexcept;
 
   // True for the invalid kind and for a String, Array or Object kind
   // without payload.
-  bool empty() const;
+  bool empty() const { return kind_ == internal::Kind::Invalid || released_; }
 
   // Resets, then parses one value. On failure the kind stays as it was
   // (without payload). The stream form reads the stream to its end and,
@@ -134,130 +245,39 @@ class Value {
 
  private:
   friend class internal::Parser;
-  friend class Array;
-  friend class Object;
   friend class internal::Writer;
-  void release() noexcept;
+  // Ends the payload's lifetime and leaves the value invalid.
+  void destroy() noexcept {
+    switch (kind_) {
+      case internal::Kind::String: u_.string.~String(); break;
+      case internal::Kind::Array: u_.array.~Array(); break;
+      case internal::Kind::Object: u_.object.~Object(); break;
+      default: break;
+    }
+    kind_ = internal::Kind::Invalid;
+    released_ = false;
+  }
+  // Moves other's content here (this holds nothing) and leaves other
+  // invalid.
+  void take(Value* other) noexcept;
+  // These construct a payload in a value that holds nothing.
+  void setString(String&& s) noexcept;
+  void setArray(Array&& a) noexcept;
+  void setObject(Object&& o) noexcept;
 
   internal::Kind kind_;
-  union {
+  // A String, Array or Object kind whose payload reset() released.
+  bool released_ = false;
+  union Payload {
+    Payload() noexcept : number(0) {}
+    ~Payload() {}
     Number number;
     Boolean boolean;
-    String* string;
-    Array* array;
-    Object* object;
+    // Each alive exactly while the kind says so.
+    String string;
+    Array array;
+    Object object;
   } u_;
-};
-
-// An ordered sequence of owned values.
-class Array {
- public:
-  typedef std::vector<Value> Container;
-
-  Array() = default;
-  Array(const Array& other) = default;
-  Array(Array&& other) noexcept = default;
-  ~Array() = default;
-  // Unless the same array: reset, then append copies.
-  Array& operator=(const Array& other);
-  Array& operator=(Array&& other) noexcept = default;
-  // Reset, then the value becomes the only member.
-  Array& operator=(const Value& value);
-
-  size_t size() const { return values_.size(); }
-  bool empty() const { return values_.empty(); }
-
-  // Member i as T. Preconditions: i < size() and the member's kind is T.
-  template <typename T> T& get(unsigned int i);
-  template <typename T> const T& get(unsigned int i) const;
-
-  const Container& values() const { return values_; }
-
-  // Append a copy of the value.
-  Array& operator<<(const Value& value);
-  void import(const Value& value) { *this << value; }
-  // Append copies of every member of other (of itself: doubles the members).
-  Array& operator<<(const Array& other);
-  void import(const Array& other) { *this << other; }
-
-  void reset() { values_.clear(); }
-
-  // Reset, then parse an array; trailing input is ignored.
-  bool parse(const String& text);
-  bool parse(std::istream& input);
-
-  // The indented written form (tabs, sorted keys).
-  String json() const;
-
- private:
-  friend class internal::Parser;
-  Container values_;
-};
-
-// A map from key to owned value, kept in byte-wise key order; one value per
-// key. Beside it, the pending key of the streaming insert operator.
-class Object {
- public:
-  typedef std::pair<String, Value> Member;
-  // Sorted by key (byte-wise), keys unique.
-  typedef std::vector<Member> Map;
-
-  Object() = default;
-  Object(const Object& other) : members_(other.members_) {}
-  Object(Object&& other) noexcept = default;
-  ~Object() = default;
-  // Clears the pending key; unless the same object: reset, then copy.
-  Object& operator=(const Object& other);
-  Object& operator=(Object&& other) noexcept = default;
-
-  size_t size() const { return members_.size(); }
-  bool empty() const { return members_.empty(); }
-
-  // True when key is present and its value is of kind T.
-  template <typename T> bool has(const String& key) const {
-    const Value* v = find(key);
-    return v != nullptr && v->is<T>();
-  }
-
-  // The key's value as T. Precondition: has<T>(key).
-  template <typename T> T& get(const String& key);
-  template <typename T> const T& get(const String& key) const;
-
-  const Map& kv_map() const { return members_; }
-
-  // Insert a copy under key, replacing a previous value; clears the
-  // pending key.
-  void import(const String& key, const Value& value);
-  // Clears the pending key, then replaces or inserts a copy of every member
-  // of other; keys only in this object remain.
-  void import(const Object& other);
-
-  // Streaming insert: without a pending key the value must be a String and
-  // becomes the pending key; with one, the value is stored under it.
-  Object& operator<<(const Value& value);
-  // Stores a copy of other under the pending key (the empty key when none)
-  // and clears it.
-  Object& operator<<(const Object& other);
-
-  void reset() { members_.clear(); }
-
-  // Reset, then parse an object; trailing input is ignored.
-  bool parse(const String& text);
-  bool parse(std::istream& input);
-
-  // The indented written form (tabs, sorted keys).
-  String json() const;
-  // Format 0 gives json(); the XML formats are not built (precondition
-  // failure).
-  String write(unsigned int format) const;
-
- private:
-  friend class internal::Parser;
-  const Value* find(const String& key) const;
-  Value* find(const String& key);
-
-  Map members_;
-  std::unique_ptr<String> pending_;
 };
 
 // True when text, after leading bytes at or below the space, starts with
@@ -274,6 +294,44 @@ String reformat(std::istream& input);
 std::ostream& operator<<(std::ostream& stream, const Value& value);
 std::ostream& operator<<(std::ostream& stream, const Array& array);
 std::ostream& operator<<(std::ostream& stream, const Object& object);
+
+// ---- inline definitions ----
+
+inline Array::Array(const Array& other) : values_(other.values_) {}
+inline Array::Array(Array&& other) noexcept : values_(std::move(other.values_)) {}
+inline Array::~Array() = default;
+inline Array& Array::operator=(Array&& other) noexcept {
+  values_ = std::move(other.values_);
+  return *this;
+}
+inline size_t Array::size() const { return values_.size(); }
+inline bool Array::empty() const { return values_.empty(); }
+inline void Array::reset() { values_.clear(); }
+
+inline Object::Object(const Object& other) : members_(other.members_) {}
+inline Object::Object(Object&& other) noexcept
+    : members_(std::move(other.members_)), pending_(std::move(other.pending_)) {}
+inline Object::~Object() = default;
+inline Object& Object::operator=(Object&& other) noexcept {
+  members_ = std::move(other.members_);
+  pending_ = std::move(other.pending_);
+  return *this;
+}
+inline size_t Object::size() const { return members_.size(); }
+inline bool Object::empty() const { return members_.empty(); }
+inline void Object::reset() { members_.clear(); }
+
+inline void Value::take(Value* other) noexcept {
+  kind_ = other->kind_;
+  released_ = other->released_;
+  switch (kind_) {
+    case internal::Kind::String: new (&u_.string) String(std::move(other->u_.string)); break;
+    case internal::Kind::Array: new (&u_.array) Array(std::move(other->u_.array)); break;
+    case internal::Kind::Object: new (&u_.object) Object(std::move(other->u_.object)); break;
+    default: u_.number = other->u_.number; break;
+  }
+  other->destroy();
+}
 
 // ---- accessor templates ----
 
@@ -295,30 +353,30 @@ template <> inline const Boolean& Value::get<Boolean>() const {
 }
 template <> inline String& Value::get<String>() {
   if (kind_ != internal::Kind::String) internal::failPrecondition("is<String>()", __LINE__);
-  if (u_.string == nullptr) u_.string = new String();
-  return *u_.string;
+  released_ = false;
+  return u_.string;
 }
 template <> inline const String& Value::get<String>() const {
   if (kind_ != internal::Kind::String) internal::failPrecondition("is<String>()", __LINE__);
-  return u_.string != nullptr ? *u_.string : internal::emptyString();
+  return u_.string;
 }
 template <> inline Array& Value::get<Array>() {
   if (kind_ != internal::Kind::Array) internal::failPrecondition("is<Array>()", __LINE__);
-  if (u_.array == nullptr) u_.array = new Array();
-  return *u_.array;
+  released_ = false;
+  return u_.array;
 }
 template <> inline const Array& Value::get<Array>() const {
   if (kind_ != internal::Kind::Array) internal::failPrecondition("is<Array>()", __LINE__);
-  return u_.array != nullptr ? *u_.array : internal::emptyArray();
+  return u_.array;
 }
 template <> inline Object& Value::get<Object>() {
   if (kind_ != internal::Kind::Object) internal::failPrecondition("is<Object>()", __LINE__);
-  if (u_.object == nullptr) u_.object = new Object();
-  return *u_.object;
+  released_ = false;
+  return u_.object;
 }
 template <> inline const Object& Value::get<Object>() const {
   if (kind_ != internal::Kind::Object) internal::failPrecondition("is<Object>()", __LINE__);
-  return u_.object != nullptr ? *u_.object : internal::emptyObject();
+  return u_.object;
 }
 
 template <typename T> T& Array::get(unsigned int i) {
@@ -332,6 +390,10 @@ template <typename T> const T& Array::get(unsigned int i) const {
   return values_[i].get<T>();
 }
 
+template <typename T> bool Object::has(const String& key) const {
+  const Value* v = find(key);
+  return v != nullptr && v->is<T>();
+}
 template <typename T> T& Object::get(const String& key) {
   Value* v = find(key);
   if (v == nullptr || !v->is<T>())

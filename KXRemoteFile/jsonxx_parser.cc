@@ -208,8 +208,7 @@ bool Parser::parseValue(Value* value) {
       const char* data;
       size_t size;
       if (!readStringBody(quote, &data, &size)) return false;
-      value->u_.string = new String(data, size);
-      value->kind_ = Kind::String;
+      value->setString(String(data, size));
       return true;
     }
     case 't':
@@ -247,18 +246,14 @@ bool Parser::parseValue(Value* value) {
 // it stopped.
 bool Parser::parseArrayOrObject(Value* value) {
   if (*p_ == '[') {
-    std::unique_ptr<Array> array(new Array);
-    if (parseArray(array.get())) {
-      value->u_.array = array.release();
-      value->kind_ = Kind::Array;
-      return true;
-    }
+    value->setArray(Array());
+    if (parseArray(&value->u_.array)) return true;
+    value->destroy();
   }
-  std::unique_ptr<Object> object(new Object);
-  if (!parseObject(object.get())) return false;
-  value->u_.object = object.release();
-  value->kind_ = Kind::Object;
-  return true;
+  value->setObject(Object());
+  if (parseObject(&value->u_.object)) return true;
+  value->destroy();
+  return false;
 }
 
 bool Parser::parseArray(Array* array) {

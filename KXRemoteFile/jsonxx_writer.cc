@@ -118,10 +118,10 @@ void Writer::object(std::string* out, int depth, const String* key, const Object
 void Writer::member(std::string* out, int depth, const String* key, const Value& value) {
   switch (value.kind_) {
     case Kind::Array:
-      array(out, depth, key, value.u_.array != nullptr ? *value.u_.array : emptyArray());
+      array(out, depth, key, value.u_.array);
       return;
     case Kind::Object:
-      object(out, depth, key, value.u_.object != nullptr ? *value.u_.object : emptyObject());
+      object(out, depth, key, value.u_.object);
       return;
     default:
       break;
@@ -133,7 +133,7 @@ void Writer::member(std::string* out, int depth, const String* key, const Value&
       break;
     case Kind::String:
       *out += '"';
-      if (value.u_.string != nullptr) appendEscaped(out, *value.u_.string);
+      appendEscaped(out, value.u_.string);
       *out += '"';
       break;
     case Kind::Boolean:
@@ -166,7 +166,7 @@ void Writer::compact(std::ostream& out, const Value& value) {
       break;
     case Kind::String: {
       std::string text("\"");
-      if (value.u_.string != nullptr) appendEscaped(&text, *value.u_.string);
+      appendEscaped(&text, value.u_.string);
       text += '"';
       out << text;
       break;
@@ -178,10 +178,10 @@ void Writer::compact(std::ostream& out, const Value& value) {
       out << "null";
       break;
     case Kind::Array:
-      compact(out, value.u_.array != nullptr ? *value.u_.array : emptyArray());
+      compact(out, value.u_.array);
       break;
     case Kind::Object:
-      compact(out, value.u_.object != nullptr ? *value.u_.object : emptyObject());
+      compact(out, value.u_.object);
       break;
     case Kind::Invalid:
       break;
