@@ -1,9 +1,7 @@
 #include "KXSnapRESTAPI.h"
 
 #include <cstdarg>
-#include <cstdio>
 #include <cstring>
-#include <vector>
 
 #include "KXLibCurl.h"
 #include "RestText.h"
@@ -53,16 +51,7 @@ void KXSnapRESTAPI::log(int level, const char* context, const char* fmt, ...) {
   if (logger_ == nullptr) return;
   va_list args;
   va_start(args, fmt);
-  va_list copy;
-  va_copy(copy, args);
-  int n = std::vsnprintf(nullptr, 0, fmt, copy);
-  va_end(copy);
-  std::string text;
-  if (n > 0) {
-    std::vector<char> buf(static_cast<size_t>(n) + 1);
-    std::vsnprintf(buf.data(), buf.size(), fmt, args);
-    text.assign(buf.data(), static_cast<size_t>(n));
-  }
+  std::string text = vformatText(fmt, args);
   va_end(args);
   std::string session;
   size_t colon = sessionToken_.find(": ");

@@ -1,6 +1,7 @@
 #include "RestText.h"
 
 #include <cstdio>
+#include <vector>
 
 std::string urlEncodeName(const std::string& name) {
   static const char kHex[] = "0123456789ABCDEF";
@@ -18,6 +19,10 @@ std::string urlEncodeName(const std::string& name) {
     }
   }
   return out;
+}
+
+std::string restPath(const char* collection, const std::string& name, const char* query) {
+  return std::string(collection) + "/" + urlEncodeName(name) + (query ? query : "");
 }
 
 std::string jsonEscape(const std::string& text) {
@@ -57,4 +62,31 @@ std::string maskSecrets(const std::string& text,
     }
   }
   return out;
+}
+
+std::string vformatText(const char* fmt, va_list args) {
+  if (fmt == nullptr) return std::string();
+  va_list copy;
+  va_copy(copy, args);
+  int n = std::vsnprintf(nullptr, 0, fmt, copy);
+  va_end(copy);
+  if (n <= 0) return std::string();
+  std::vector<char> buf(static_cast<size_t>(n) + 1);
+  std::vsnprintf(buf.data(), buf.size(), fmt, args);
+  return std::string(buf.data(), static_cast<size_t>(n));
+}
+
+std::string jsonNameList(const std::vector<std::string>& names) {
+  std::string out;
+  for (size_t i = 0; i < names.size(); ++i) {
+    out += "\"" + jsonEscape(names[i]) + (i + 1 < names.size() ? "\", " : "\" ");
+  }
+  return out;
+}
+
+void logMaskedV(KXSO::SnapInfo* logger, int level, const char* context,
+                const std::string& secret, const char* fmt, va_list args) {
+  if (logger == nullptr) return;
+  std::string text = maskSecrets(vformatText(fmt, args), {&secret});
+  logger->logWithContext(level, context, "%s", text.c_str());
 }
