@@ -110,6 +110,11 @@ void Value::setString(String&& s) noexcept {
   kind_ = internal::Kind::String;
 }
 
+void Value::setString(const char* data, size_t size) {
+  new (&u_.string) String(data, size);
+  kind_ = internal::Kind::String;
+}
+
 void Value::setArray(Array&& a) noexcept {
   new (&u_.array) Array(std::move(a));
   kind_ = internal::Kind::Array;

@@ -262,6 +262,7 @@ class Value {
   void take(Value* other) noexcept;
   // These construct a payload in a value that holds nothing.
   void setString(String&& s) noexcept;
+  void setString(const char* data, size_t size);
   void setArray(Array&& a) noexcept;
   void setObject(Object&& o) noexcept;
 

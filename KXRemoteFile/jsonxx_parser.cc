@@ -208,7 +208,7 @@ bool Parser::parseValue(Value* value) {
       const char* data;
       size_t size;
       if (!readStringBody(quote, &data, &size)) return false;
-      value->setString(String(data, size));
+      value->setString(data, size);
       return true;
     }
     case 't':
