@@ -168,6 +168,21 @@ TEST(ModelOSUtilTest, CloneCopiesRecordsInOrderAndTheyJoinTheJob) {
   EXPECT_EQ(util.cloneSnapInfoList(records, &copies), 0);
 }
 
+TEST(ModelOSUtilTest, CallsCountedByOperation) {
+  FakeOSUtil util;
+  util.getOperationId();
+  util.getOperationId();
+  std::vector<std::string> names;
+  util.getDeviceNames(nullptr, "PURE", names);
+  char buf[16];
+  int len = sizeof buf;
+  util.getArrayConfigString(1, 0, nullptr, buf, &len);
+  EXPECT_EQ(util.state().calls["getOperationId"], 2);
+  EXPECT_EQ(util.state().calls["getDeviceNames"], 1);
+  EXPECT_EQ(util.state().calls["getArrayConfigString"], 1);
+  EXPECT_EQ(util.state().calls.count("executeOnRemote"), 0u);
+}
+
 TEST(ModelOSUtilTest, SharedRegistryBetweenServices) {
   auto registry = std::make_shared<kxhost::ArrayRegistry>();
   FakeOSUtil a(registry, 1), b(registry, 1);

@@ -96,6 +96,21 @@ TEST_P(ShortGetterTest, NullBufferOrLengthFails) {
   EXPECT_EQ(GetParam().get(record, buf, nullptr), 1);
 }
 
+TEST_P(ShortGetterTest, ForcedTooSmallAnswersThenCopies) {
+  FakeSnapInfo record;
+  GetParam().set(record, "abc");
+  record.state().tooSmall[GetParam().name] = 2;
+  char buf[4096];
+  short len = 4095;
+  EXPECT_EQ(GetParam().get(record, buf, &len), 2);
+  EXPECT_EQ(len, 4096);
+  EXPECT_EQ(GetParam().get(record, buf, &len), 2);
+  EXPECT_EQ(len, 4097);
+  len = 4096;
+  EXPECT_EQ(GetParam().get(record, buf, &len), 0);
+  EXPECT_STREQ(buf, "abc");
+}
+
 INSTANTIATE_TEST_SUITE_P(Getters, ShortGetterTest, ::testing::ValuesIn(kShortGetters),
                          [](const auto& info) { return std::string(info.param.name); });
 

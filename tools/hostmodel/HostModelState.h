@@ -78,6 +78,10 @@ struct RecordState {
   std::string volumeName;
   std::vector<LogLine> log;
   FailureSet failing;
+  // The named buffer getter answers "too small" (2, *len one more than the
+  // capacity given or the size needed) this many more times, as a host
+  // whose text grew between calls would.
+  std::map<std::string, int> tooSmall;
 };
 
 // One array registered with the host.
@@ -122,6 +126,7 @@ struct OSUtilState {
   int arrayListCallAgain = 0;
   int arrayDetailsCallAgain = 0;
   FailureSet failing;
+  std::map<std::string, int> calls;  // how often each operation was called
 };
 
 }  // namespace kxhost

@@ -53,6 +53,7 @@ KXSO::SnapInfo** ModelOSUtil::records() {
 }
 
 void ModelOSUtil::rescanScsiBus(const char* host, const char** names, const char** names2) {
+  ++state_.calls["rescanScsiBus"];
   RescanCall call;
   call.host = hostKey(host);
   call.names = nullTerminatedList(names);
@@ -134,7 +135,10 @@ int ModelOSUtil::getArrayDetails(const char* arrayName, char* buffer, short* len
   return copyToShortBuffer(a->info, buffer, len) == 0 ? 0 : 1;
 }
 
-uint64_t ModelOSUtil::getOperationId() { return state_.operationId; }
+uint64_t ModelOSUtil::getOperationId() {
+  ++state_.calls["getOperationId"];
+  return state_.operationId;
+}
 
 bool ModelOSUtil::executeOnRemote(const char* proxyName) {
   const std::string proxy = hostKey(proxyName);
@@ -165,7 +169,8 @@ int ModelOSUtil::getVmwareDevicePageAlt(const char* esxHost, const char* lunId, 
 
 int ModelOSUtil::getArrayConfigString(int arrayId, int, const char* key, char* buffer,
                                       int* len) {
-  const bool ok = key != nullptr && !state_.failing.fails("getArrayConfigString", key);
+  const bool ok = !fails("getArrayConfigString") && key != nullptr &&
+                  !state_.failing.fails("getArrayConfigString", key);
   const ArrayEntry* a = ok ? registry_->byId(arrayId) : nullptr;
   auto it = a ? a->config.find(key) : std::map<std::string, std::string>::const_iterator();
   if (a == nullptr || it == a->config.end()) {

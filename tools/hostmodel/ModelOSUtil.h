@@ -20,6 +20,7 @@
 //  - cloneSnapInfoList copies the records given (the job records handed out
 //    by records(), or else up to the first null) without their logs; the
 //    copies are owned here and join the job's records.
+//  - state().calls counts the calls of each operation by name.
 //  - every operation whose name is in state().failing answers failure
 //    (getArrayConfigString also accepts "getArrayConfigString:KEY").
 #ifndef KXHOST_MODELOSUTIL_H
@@ -100,7 +101,11 @@ class ModelOSUtil : public KXSO::KXOSUtil {
   virtual std::unique_ptr<ModelSnapInfo> newRecord();
 
  private:
-  bool fails(const char* op) const { return state_.failing.fails(op); }
+  // Counts the call of op, then answers whether op is made to fail.
+  bool fails(const char* op) {
+    ++state_.calls[op];
+    return state_.failing.fails(op);
+  }
   bool detect(const char* op, const std::string& host, char* names, short* namesLen, char* kinds,
               short* kindsLen, short* count);
   int vmwarePage(const char* op, bool alt, const char* esxHost, const char* lunId, int capacity,

@@ -1,6 +1,7 @@
 #include "ModelSnapInfo.h"
 
 #include <algorithm>
+#include <climits>
 
 #include "ModelBuffers.h"
 
@@ -9,17 +10,31 @@ namespace {
 
 constexpr size_t kInquiryPageSize = 255;
 
-int copyShortOrFail(bool failed, const std::string& text, char* buf, short* len) {
-  if (failed) {
-    if (buf != nullptr && len != nullptr && *len > 0) buf[0] = '\0';
-    return 1;
-  }
-  return copyToShortBuffer(text, buf, len);
+void clearBuffer(char* buf, short* len) {
+  if (buf != nullptr && len != nullptr && *len > 0) buf[0] = '\0';
 }
 
 std::string textOrEmpty(const char* text) { return text ? std::string(text) : std::string(); }
 
 }  // namespace
+
+int ModelSnapInfo::copyOut(const char* op, bool failed, const std::string& text, char* buf,
+                           short* len) {
+  if (failed) {
+    clearBuffer(buf, len);
+    return 1;
+  }
+  auto forced = state_.tooSmall.find(op);
+  if (forced != state_.tooSmall.end() && forced->second > 0 && buf != nullptr && len != nullptr) {
+    --forced->second;
+    clearBuffer(buf, len);
+    const size_t given = static_cast<size_t>(std::max<short>(*len, 0));
+    const size_t needed = std::max<size_t>(text.size() + 1, given + 1);
+    *len = needed > SHRT_MAX ? SHRT_MAX : static_cast<short>(needed);
+    return 2;
+  }
+  return copyToShortBuffer(text, buf, len);
+}
 
 std::string ModelSnapInfo::logText() const {
   std::string out;
@@ -37,7 +52,7 @@ bool ModelSnapInfo::hasLog(const std::string& text) const {
 }
 
 int ModelSnapInfo::getSnapUUID(char* buf, short* len) {
-  return copyShortOrFail(fails("getSnapUUID"), state_.snapUUID, buf, len);
+  return copyOut("getSnapUUID", fails("getSnapUUID"), state_.snapUUID, buf, len);
 }
 
 int ModelSnapInfo::setSnapUUID(const char* uuid) {
@@ -55,7 +70,7 @@ std::string ModelSnapInfo::boundArrayInfo() const {
 
 int ModelSnapInfo::getArrayInfo(char* buf, short* len) {
   const std::string info = boundArrayInfo();
-  return copyShortOrFail(fails("getArrayInfo") || info.empty(), info, buf, len);
+  return copyOut("getArrayInfo", fails("getArrayInfo") || info.empty(), info, buf, len);
 }
 
 int ModelSnapInfo::setArrayIdentity(const char* identity) {
@@ -73,7 +88,7 @@ int ModelSnapInfo::setArrayIdentity(const char* identity) {
 }
 
 int ModelSnapInfo::getHostIdentifier(char* buf, short* len) {
-  return copyShortOrFail(fails("getHostIdentifier") || !state_.hasHostIdentifier,
+  return copyOut("getHostIdentifier", fails("getHostIdentifier") || !state_.hasHostIdentifier,
                          state_.hostIdentifier, buf, len);
 }
 
@@ -83,11 +98,11 @@ int ModelSnapInfo::getStatus() { return state_.status; }
 void ModelSnapInfo::setStatus(int status) { state_.status = status; }
 
 int ModelSnapInfo::getSourceDeviceName(char* buf, short* len) {
-  return copyShortOrFail(fails("getSourceDeviceName"), state_.sourceDeviceName, buf, len);
+  return copyOut("getSourceDeviceName", fails("getSourceDeviceName"), state_.sourceDeviceName, buf, len);
 }
 
 int ModelSnapInfo::getSnapDeviceName(char* buf, short* len) {
-  return copyShortOrFail(fails("getSnapDeviceName"), state_.snapDeviceName, buf, len);
+  return copyOut("getSnapDeviceName", fails("getSnapDeviceName"), state_.snapDeviceName, buf, len);
 }
 
 int ModelSnapInfo::setSnapDeviceName(const char* name) {
@@ -116,8 +131,8 @@ int ModelSnapInfo::storeMetadata(const char* op, short type, const char* text) {
 
 int ModelSnapInfo::getMetadata(short type, char* buf, short* len) {
   std::string text;
-  if (readMetadata("getMetadata", type, &text) != 0) return copyShortOrFail(true, text, buf, len);
-  return copyToShortBuffer(text, buf, len);
+  const bool missing = readMetadata("getMetadata", type, &text) != 0;
+  return copyOut("getMetadata", missing, text, buf, len);
 }
 
 int ModelSnapInfo::setMetadata(short type, const char* text) {

@@ -14,6 +14,8 @@
 //    array's id; unknown arrays answer 1 and leave the binding alone.
 //    While bound, getArrayInfo answers the registry's info string of the
 //    array, otherwise RecordState::arrayInfo (1 when empty).
+//  - state().tooSmall[op] = n makes the short-buffer getter op answer 2
+//    the next n times (*len one more than given, or the size needed).
 //  - every operation whose name is in state().failing answers failure
 //    (getters 1 / false / null / 0 for the *String forms, setters 1); the
 //    typed operations also accept "name:TYPE" (getMetadata:6) and the
@@ -100,6 +102,9 @@ class ModelSnapInfo : public KXSO::SnapInfo {
   bool fails(const char* op, const std::string& detail) const {
     return state_.failing.fails(op, detail);
   }
+  // Copies text into (buf, len) for op, or answers its failure / forced
+  // too-small answer.
+  int copyOut(const char* op, bool failed, const std::string& text, char* buf, short* len);
   int readMetadata(const char* op, short type, std::string* out) const;
   int storeMetadata(const char* op, short type, const char* text);
   std::string boundArrayInfo() const;
