@@ -105,20 +105,26 @@ void LogCapture::clear() { std::ofstream(path_, std::ios::trunc).close(); }
 
 SleepRecorder::SleepRecorder() : shared_(std::make_shared<Shared>()) {
   std::shared_ptr<Shared> shared = shared_;
-  kxplatform::setSleepHook([shared](unsigned int ms, const char*, int) {
+  kxplatform::setSleepHook([shared](unsigned int ms, const char* file, int line) {
     std::lock_guard<std::mutex> lock(shared->mutex);
-    shared->sleeps.push_back(ms);
+    shared->calls.push_back({ms, file ? file : "", line});
   });
 }
 
 SleepRecorder::~SleepRecorder() { kxplatform::setSleepHook(kxplatform::SleepHook()); }
 
-std::vector<unsigned int> SleepRecorder::sleeps() const {
+std::vector<SleepRecorder::Sleep> SleepRecorder::calls() const {
   std::lock_guard<std::mutex> lock(shared_->mutex);
-  return shared_->sleeps;
+  return shared_->calls;
 }
 
-size_t SleepRecorder::count() const { return sleeps().size(); }
+std::vector<unsigned int> SleepRecorder::sleeps() const {
+  std::vector<unsigned int> out;
+  for (const Sleep& s : calls()) out.push_back(s.milliseconds);
+  return out;
+}
+
+size_t SleepRecorder::count() const { return calls().size(); }
 
 unsigned long long SleepRecorder::totalMs() const {
   unsigned long long total = 0;

@@ -114,7 +114,8 @@ class LogCapture {
 };
 
 // Replaces the host sleep for its lifetime and records every sleep instead
-// of sleeping; restores the real sleep afterwards.
+// of sleeping; restores the real sleep afterwards. One at a time: they do
+// not nest.
 class SleepRecorder {
  public:
   SleepRecorder();
@@ -122,14 +123,21 @@ class SleepRecorder {
   SleepRecorder(const SleepRecorder&) = delete;
   SleepRecorder& operator=(const SleepRecorder&) = delete;
 
+  struct Sleep {
+    unsigned int milliseconds;
+    std::string file;  // the caller's source name and line
+    int line;
+  };
+
   std::vector<unsigned int> sleeps() const;  // milliseconds, in order
+  std::vector<Sleep> calls() const;          // with the callers
   size_t count() const;
   unsigned long long totalMs() const;
 
  private:
   struct Shared {
     mutable std::mutex mutex;
-    std::vector<unsigned int> sleeps;
+    std::vector<Sleep> calls;
   };
   std::shared_ptr<Shared> shared_;
 };
