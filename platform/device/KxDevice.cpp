@@ -1,0 +1,4 @@
+#include "KxDevice.h"
+
+KxDeviceIface::~KxDeviceIface() = default;
+KxDevice::~KxDevice() = default;
