@@ -121,6 +121,7 @@ class Object {
   typedef std::vector<Member> Map;
 
   Object() = default;
+  // Copies the members; a copy starts without a pending key.
   Object(const Object& other);
   Object(Object&& other) noexcept;
   ~Object();

@@ -15,15 +15,10 @@ using jsonxx::String;
 using jsonxx::Value;
 
 // The compact form pins down kinds and contents in one comparison.
-std::string compact(const Object& o) {
+template <typename Document>
+std::string compact(const Document& doc) {
   std::ostringstream out;
-  out << o;
-  return out.str();
-}
-
-std::string compact(const Array& a) {
-  std::ostringstream out;
-  out << a;
+  out << doc;
   return out.str();
 }
 
@@ -34,14 +29,16 @@ struct ParseCase {
   const char* contents;  // compact form of what the target holds afterwards
 };
 
+template <typename Document>
+void expectParse(const ParseCase& c) {
+  Document doc;
+  EXPECT_EQ(c.ok, doc.parse(c.text)) << c.text;
+  EXPECT_EQ(c.contents, compact(doc)) << c.text;
+}
+
 class ObjectParse : public ::testing::TestWithParam<ParseCase> {};
 
-TEST_P(ObjectParse, GivesExpectedResultAndContents) {
-  const ParseCase& c = GetParam();
-  Object o;
-  EXPECT_EQ(c.ok, o.parse(c.text)) << c.text;
-  EXPECT_EQ(c.contents, compact(o)) << c.text;
-}
+TEST_P(ObjectParse, GivesExpectedResultAndContents) { expectParse<Object>(GetParam()); }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, ObjectParse,
@@ -81,12 +78,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 class ArrayParse : public ::testing::TestWithParam<ParseCase> {};
 
-TEST_P(ArrayParse, GivesExpectedResultAndContents) {
-  const ParseCase& c = GetParam();
-  Array a;
-  EXPECT_EQ(c.ok, a.parse(c.text)) << c.text;
-  EXPECT_EQ(c.contents, compact(a)) << c.text;
-}
+TEST_P(ArrayParse, GivesExpectedResultAndContents) { expectParse<Array>(GetParam()); }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, ArrayParse,
