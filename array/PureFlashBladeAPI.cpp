@@ -131,9 +131,28 @@ bool PureFlashBladeAPI::checkIfVolWithSourceNameExists(const std::string& fsName
   exists = false;
   if (rest_->get("file-systems?filter=nfs.enabled='true'&names=" + urlEncodeName(fsName), "",
                  response_)) {
-    log(1, ctx, "Filesystem [%s] found on array [%s]", fsName.c_str(), server_.c_str());
-    exists = true;
-    return true;
+    // The filter leaves a file system that is not exported over NFS out of
+    // a successful answer, so success alone does not mean it was found.
+    return guarded(ctx, [&] {
+      jsonxx::Object answer;
+      if (!answer.parse(response_) || !answer.has<jsonxx::Array>("items")) {
+        return fail(ctx, std::string("PureFlashBladeAPI::checkIfVolWithSourceNameExists:") +
+                             " Error in parsing response [" + response_ + "] from array [" +
+                             server_ + "]");
+      }
+      for (const jsonxx::Value& item : answer.get<jsonxx::Array>("items").values()) {
+        const std::string* name =
+            item.is<jsonxx::Object>() ? stringMember(item.get<jsonxx::Object>(), "name") : nullptr;
+        if (name != nullptr && *name == fsName) {
+          log(1, ctx, "Filesystem [%s] found on array [%s]", fsName.c_str(), server_.c_str());
+          exists = true;
+          return true;
+        }
+      }
+      fail(ctx, "Filesystem [" + fsName + "] not found or not exported over NFS on array [" +
+                    server_ + "]");
+      return true;
+    });
   }
   std::string msg;
   if (getErrorMsgFromResponse2(response_, msg)) {

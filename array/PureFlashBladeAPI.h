@@ -45,8 +45,8 @@ class PureFlashBladeAPI : public ArrayBaseAPI {
   // eradicationDisabled is never set by this client.
   bool eradicateSnap(PS_SnapInfo& snap, bool& eradicationDisabled) override;
   bool checkIfSnapExistsOrNot(PS_SnapInfo& snap, bool& exists) override;
-  // Whether an NFS-exported file system of that name exists; the source
-  // name and serial are not used.
+  // Whether an NFS-exported file system of that name exists (it must be
+  // listed in the answer); the source name and serial are not used.
   bool checkIfVolWithSourceNameExists(const std::string& fsName, const std::string& sourceName,
                                       bool& exists, std::string& serial) override;
 

@@ -99,7 +99,11 @@ TEST_F(FlashBlade, FileSystemCheck) {
     std::string answer;
     bool result, exists;
   } cases[] = {
-      {true, "{\"items\":[{\"name\":\"fs 1\"}]}", true, true},
+      {true, "{\"items\":[{\"name\":\"fs 1&x\"}]}", true, true},
+      // Filtered out (not exported over NFS): a success that lists nothing.
+      {true, "{\"items\":[],\"pagination_info\":{}}", true, false},
+      {true, "{\"items\":[\"fs 1&x\"]}", true, false},
+      {true, "[]", false, false},
       {false, "{\"errors\":[{\"message\":\"File system does not exist.\"}]}", true, false},
       {false, "{\"errors\":[]}", false, false},
       {false, "<html>", false, false},
