@@ -63,12 +63,24 @@ class ArrayServer {
     ConnQueue::watchHandshakes(svr_.ssl_context());
     size_t workers = limits.workers, waiting = limits.max_waiting;
     svr_.new_task_queue = [workers, waiting] { return new ConnQueue(workers, waiting); };
+    svr_.set_tcp_nodelay(true);
     svr_.set_keep_alive_max_count(limits.keep_alive_requests);
     svr_.set_keep_alive_timeout(limits.keep_alive_seconds);
     svr_.set_payload_max_length(limits.max_body);
     svr_.set_read_timeout(30);
     svr_.set_write_timeout(30);
     auto h = [this](const httplib::Request& req, httplib::Response& res) { serve(req, res); };
+    // cpp-httplib refuses a POST without Content-Length (400), although a
+    // request with neither it nor Transfer-Encoding simply has no body;
+    // such requests are served before the library tries to read one.
+    svr_.set_pre_routing_handler([this](const httplib::Request& req, httplib::Response& res) {
+      if (req.method == "GET" || req.has_header("Content-Length") ||
+          req.has_header("Transfer-Encoding")) {
+        return httplib::Server::HandlerResponse::Unhandled;
+      }
+      serve(req, res);
+      return httplib::Server::HandlerResponse::Handled;
+    });
     svr_.Get(".*", h);
     svr_.Post(".*", h);
     svr_.Put(".*", h);
