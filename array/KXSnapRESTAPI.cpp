@@ -45,6 +45,20 @@ void KXSnapRESTAPI::reset() {
   userAgent_.clear();
 }
 
+void KXSnapRESTAPI::configure(PureArrayType type, const std::string& server,
+                              const std::string& user, const std::string& token,
+                              const std::string& cookieFile, const std::string& basePath) {
+  reset();
+  setServer(server);
+  setUserName(user);
+  setToken(token);
+  setCookieFile(cookieFile);
+  setContentType("Content-Type: application/json");
+  setUserAgentHeader("User-Agent: KxSnapPureStor");
+  setRelativeBasePath(basePath);
+  setArrayType(type);
+}
+
 // Every line passes the mask: a response or URL that echoes the token or
 // the password must not carry it into the log.
 void KXSnapRESTAPI::log(int level, const char* context, const char* fmt, ...) {

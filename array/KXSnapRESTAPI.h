@@ -42,6 +42,13 @@ class KXSnapRESTAPI {
   const std::string& getSessionTokenLine() const { return sessionToken_; }
   bool isConnected() const { return connected_; }
 
+  // reset, then the settings of a client session: address, user, token,
+  // cookie-file name, standing base path and array type, with the clients'
+  // content-type and user-agent lines.
+  void configure(PureArrayType type, const std::string& server, const std::string& user,
+                 const std::string& token, const std::string& cookieFile,
+                 const std::string& basePath);
+
   // Clears the initialised, connected and logging flags and every setting
   // except the session-token line, the logger and the array type.
   void reset();

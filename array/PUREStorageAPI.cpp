@@ -28,20 +28,12 @@ bool PureStorageAPI::initialize(const std::string& server, const std::string& us
                                 bool diagLogging) {
   if (osUtil == nullptr || logger_ == nullptr) return false;
   resetForRequest();
-  rest_->reset();
   server_ = server;
   userName_ = userName;
   apiToken_ = apiToken;
-  rest_->setServer(server);
-  rest_->setUserName(userName);
-  rest_->setToken(apiToken);
   cookieFile_ = "PURE-" + server + ".txt";
-  rest_->setCookieFile(cookieFile_);
-  rest_->setContentType("Content-Type: application/json");
-  rest_->setUserAgentHeader("User-Agent: KxSnapPureStor");
-  rest_->setRelativeBasePath("api/1.4");
+  rest_->configure(FLASHARRAY, server, userName, apiToken, cookieFile_, "api/1.4");
   setDiagLogging(diagLogging);
-  rest_->setArrayType(FLASHARRAY);
   osUtil_ = osUtil;
   return true;
 }

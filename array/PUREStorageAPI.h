@@ -19,6 +19,7 @@
 #include "ArrayBaseAPI.h"
 #include "KXSOSnapInfo.h"
 #include "KXSnapRESTAPI.h"
+#include "jsonxx.h"
 
 class PureStorageAPI : public ArrayBaseAPI {
  public:
@@ -141,6 +142,8 @@ class PureStorageAPI : public ArrayBaseAPI {
   // Runs op with broken JSON preconditions turned into an error (RestJson.h).
   template <typename Op>
   bool guarded(const char* what, Op op);
+  // GET "array" as a non-empty object; prefix starts the empty-answer text.
+  bool getArrayObject(const std::string& prefix, jsonxx::Object& answer);
   bool checkDeleteAnswer(const std::string& name, bool fullMismatchText);
   bool getVolumeList(const char* context, const std::string& relative, const char* noneFmt,
                      const char* noneQualifiedFmt, const std::string& prefix,

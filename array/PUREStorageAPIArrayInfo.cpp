@@ -30,33 +30,24 @@ bool PureStorageAPI::getArrayPorts(std::vector<std::string>& ports) {
   });
 }
 
-namespace {
-// The GET "array" answer as an object; false with the error set otherwise.
-template <typename SetError>
-bool readArrayObject(bool sent, const std::string& response, const std::string& prefix,
-                     jsonxx::Object& answer, SetError setError) {
-  if (!sent) {
-    setError("Error in getting all the array details. Error [" + response + "]");
+bool PureStorageAPI::getArrayObject(const std::string& prefix, jsonxx::Object& answer) {
+  resetForRequest();
+  if (!rest_->get("array", "", response_)) {
+    setError("Error in getting all the array details. Error [" + response_ + "]");
     return false;
   }
-  if (!answer.parse(response) || answer.empty()) {
+  if (!answer.parse(response_) || answer.empty()) {
     setError(prefix + "Empty response received while getting array details.");
     return false;
   }
   return true;
 }
-}  // namespace
 
 bool PureStorageAPI::getArrayDisplayName(std::string& name) {
   static const std::string kPrefix = "PureStorageAPI::getArrayDisplayName";
   name.clear();
-  resetForRequest();
-  bool sent = rest_->get("array", "", response_);
   jsonxx::Object answer;
-  if (!readArrayObject(sent, response_, kPrefix, answer,
-                       [this](const std::string& t) { setError(t); })) {
-    return false;
-  }
+  if (!getArrayObject(kPrefix, answer)) return false;
   const std::string* got = stringMember(answer, "array_name");
   if (got == nullptr) {
     setError(kPrefix + "array_name not found in response [" + response_ + "]");
@@ -70,13 +61,8 @@ bool PureStorageAPI::getArraySerialNumber(std::string& serial, std::string& vers
   static const std::string kPrefix = "PureStorageAPI::getArraySerialNumber";
   serial.clear();
   version.clear();
-  resetForRequest();
-  bool sent = rest_->get("array", "", response_);
   jsonxx::Object answer;
-  if (!readArrayObject(sent, response_, kPrefix, answer,
-                       [this](const std::string& t) { setError(t); })) {
-    return false;
-  }
+  if (!getArrayObject(kPrefix, answer)) return false;
   const std::string* id = stringMember(answer, "id");
   if (id == nullptr) {
     setError(kPrefix + "id not found in response [" + response_ + "]");

@@ -28,19 +28,11 @@ bool PureFlashBladeAPI::initialize(const std::string& server, const std::string&
                                    bool diagLogging) {
   if (osUtil == nullptr || logger_ == nullptr) return false;
   resetForRequest();
-  rest_->reset();
   server_ = server;
   userName_ = userName;
   apiToken_ = apiToken;
-  rest_->setServer(server);
-  rest_->setUserName(userName);
-  rest_->setToken(apiToken);
-  rest_->setCookieFile("");
-  rest_->setContentType("Content-Type: application/json");
-  rest_->setUserAgentHeader("User-Agent: KxSnapPureStor");
-  rest_->setRelativeBasePath(kStandingBase);
+  rest_->configure(FLASHBLADE, server, userName, apiToken, "", kStandingBase);
   setDiagLogging(diagLogging);
-  rest_->setArrayType(FLASHBLADE);
   osUtil_ = osUtil;
   return true;
 }
