@@ -55,11 +55,3 @@ int identifyDevices(KXSO::SnapInfo** r, short c, KxsoDeviceMap*, int, short*,
                     KXSO::KXOSUtil* u) {
   return notAvailable(kxso::kOpIdentifyDevices, r, c, u);
 }
-
-// The device test has no records: it clears the error buffer and fails.
-int isDeviceSupported(const char* device, char* error, short errorLen) {
-  if (error != nullptr && errorLen > 0) std::memset(error, 0, static_cast<size_t>(errorLen));
-  g_HostLog.debugLvl(-1, "Device test for [%s] is not available in this build of the plug-in",
-                     device ? device : "");
-  return 1;
-}
