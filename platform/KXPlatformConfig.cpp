@@ -1,6 +1,7 @@
 #include "KXPlatformConfig.h"
 
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
@@ -70,8 +71,9 @@ std::string logFile() {
 
 int logLevel() {
   std::lock_guard<std::mutex> lock(settingsMutex());
-  return settings().logLevel ? *settings().logLevel
-                             : static_cast<int>(envLong("KX_HOSTLOG_LEVEL", 4));
+  if (settings().logLevel) return *settings().logLevel;
+  const long level = envLong("KX_HOSTLOG_LEVEL", 4);
+  return (level < INT_MIN || level > INT_MAX) ? 4 : static_cast<int>(level);
 }
 
 std::string registryFile() {
@@ -119,7 +121,8 @@ extern "C" int kxplatform_set(const char* name, const char* value) {
   if (n == "KX_HOSTLOG_FILE") return setLogFile(value), 0;
   if (n == "KX_REGISTRY_FILE") return setRegistryFile(value), 0;
   if (n == "KX_HTTP_CAFILE") return setHttpCaFile(value), 0;
-  if (n == "KX_HOSTLOG_LEVEL" && parseLong(value, &number)) return setLogLevel(static_cast<int>(number)), 0;
+  if (n == "KX_HOSTLOG_LEVEL" && parseLong(value, &number) && number >= INT_MIN && number <= INT_MAX)
+    return setLogLevel(static_cast<int>(number)), 0;
   if (n == "KX_HTTP_INSECURE" && parseBool(value, &flag)) return setHttpInsecure(flag), 0;
   if (n == "KX_HTTP_CONNECT_TIMEOUT" && parseLong(value, &number) && number > 0)
     return setHttpConnectTimeout(number), 0;

@@ -62,6 +62,7 @@ const SetCase kRefused[] = {
     {"KX_HOSTLOG_LEVEL", "abc"},
     {"KX_HOSTLOG_LEVEL", ""},
     {"KX_HOSTLOG_LEVEL", "2x"},
+    {"KX_HOSTLOG_LEVEL", "4294967296"},
     {"KX_HTTP_TIMEOUT", "0"},
     {"KX_HTTP_TIMEOUT", "-5"},
     {"KX_HTTP_CONNECT_TIMEOUT", "12s"},
