@@ -5,6 +5,7 @@
 #include <sys/socket.h>
 #include <sys/stat.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <stdexcept>
 #include <thread>
@@ -98,8 +99,15 @@ class ArrayServer {
     return got;
   }
 
+  // Returns once the accept loop runs: cpp-httplib's stop() does nothing
+  // before that, so an early stop would otherwise leave it running.
   void start() {
-    thread_ = std::thread([this] { svr_.listen_after_bind(); });
+    thread_ = std::thread([this] {
+      svr_.listen_after_bind();
+      ended_ = true;
+    });
+    while (!svr_.is_running() && !ended_) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    if (!svr_.is_running()) throw std::runtime_error("cannot serve " + arr_.cfg().name);
   }
 
   void stop() {
@@ -152,6 +160,7 @@ class ArrayServer {
   httplib::SSLServer svr_;
   std::atomic<uint64_t>* conn_numbers_;
   std::thread thread_;
+  std::atomic<bool> ended_{false};
 };
 
 namespace {
