@@ -10,6 +10,7 @@ build="$top/build-fuzz"
 # One line per target: executable, seed corpus (relative to the top), seconds.
 targets=(
   "json_fuzz fuzz/json_fuzz/corpus 60"
+  "vpd_fuzz fuzz/vpd_fuzz/corpus 45"
 )
 
 "$top/scripts/install-deps.sh"

@@ -180,7 +180,12 @@ KxDeviceRef openLinuxDevice(const std::string& name, CZuError& error) {
   }
   int version = 0;
   bool scsi = ioctl(fd, SG_GET_VERSION_NUM, &version) == 0 && version >= 30000;
-  return std::make_shared<LinuxDevice>(name, fd, scsi);
+  try {
+    return std::make_shared<LinuxDevice>(name, fd, scsi);
+  } catch (...) {
+    close(fd);
+    throw;
+  }
 }
 
 }  // namespace detail

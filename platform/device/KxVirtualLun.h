@@ -49,11 +49,12 @@ using KxVirtualScsiResponder = std::function<int(const KxVirtualScsiCommand&, CZ
 
 namespace kxplatform {
 
-// Registers (or replaces) a data LUN. name must not be empty.
+// Registers (or replaces) a data LUN. An empty name is ignored.
 KXPLATFORM_API void registerVirtualLun(const std::string& name,
                                        const std::vector<unsigned char>& standardInquiry,
                                        const std::vector<unsigned char>& page83);
 // Registers (or replaces) a LUN whose every command goes to responder.
+// An empty name or responder is ignored.
 KXPLATFORM_API void registerVirtualLun(const std::string& name, KxVirtualScsiResponder responder);
 // true when the name was registered.
 KXPLATFORM_API bool unregisterVirtualLun(const std::string& name);
