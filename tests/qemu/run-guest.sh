@@ -43,7 +43,9 @@ qemu-system-x86_64 -accel tcg -m 256 -smp 1 \
   $(disk other 1 ACME BlockDisk) \
   $(disk blade 2 PURE FlashBlade) &
 qemu=$!
+# Also when CTest gives up on us: a signal leaves through the EXIT trap.
 trap 'kill "$qemu" 2>/dev/null || true' EXIT
+trap 'exit 1' TERM INT HUP
 start=$(date +%s)
 while kill -0 "$qemu" 2>/dev/null; do
   if [ $(( $(date +%s) - start )) -ge "$limit" ]; then
