@@ -1,6 +1,9 @@
 // The device tree: Linux nodes as far as this machine has them, virtual
 // LUNs (data and responders), and the FlashArray inquiry builder.
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
 
 #include <string>
 #include <vector>
@@ -62,6 +65,24 @@ TEST(LinuxDeviceTest, NonScsiNodeOpensWithoutScsiInterface) {
   EXPECT_TRUE(err.IsSuccess());
   EXPECT_EQ(dev->GetName(), "/dev/null");
   EXPECT_EQ(dev->QueryInterface(kKxDeviceScsiIface), nullptr);
+}
+
+TEST(LinuxDeviceTest, SymbolicLinkIsFollowedAndKeepsItsName) {
+  char dir[] = "/tmp/kx-devtree-XXXXXX";
+  ASSERT_NE(mkdtemp(dir), nullptr);
+  const std::string link = std::string(dir) + "/disk", dangling = std::string(dir) + "/gone";
+  ASSERT_EQ(symlink("/dev/null", link.c_str()), 0);
+  ASSERT_EQ(symlink("/dev/kx-no-such-device", dangling.c_str()), 0);
+  CZuError err;
+  KxDeviceRef dev = KxDeviceTree::getDevice(link.c_str(), err);
+  ASSERT_NE(dev, nullptr) << err.AsString();
+  EXPECT_EQ(dev->GetName(), link);
+  EXPECT_EQ(dev->QueryInterface(kKxDeviceScsiIface), nullptr);
+  EXPECT_EQ(KxDeviceTree::getDevice(dangling.c_str(), err), nullptr);
+  EXPECT_NE(err.AsString().find("No such file or directory"), std::string::npos);
+  unlink(link.c_str());
+  unlink(dangling.c_str());
+  rmdir(dir);
 }
 
 TEST(LinuxDeviceTest, EmptyNameFails) {
