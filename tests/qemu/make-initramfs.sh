@@ -25,7 +25,8 @@ trap 'rm -rf "$stage"' EXIT
 mkdir -p "$stage"/{bin,dev,proc,sys,tmp,modules,kxtest}
 cp "$busybox" "$stage/bin/busybox"
 cp "$here/guest-init.sh" "$stage/init"
-cp "$probe" "$stage/kxtest/scsi_guest_probe"
+# Without its debug information the probe is a fraction of the image.
+strip -o "$stage/kxtest/scsi_guest_probe" "$probe"
 chmod 755 "$stage/init" "$stage/kxtest/scsi_guest_probe"
 
 # Module names use '-' and '_' interchangeably.
