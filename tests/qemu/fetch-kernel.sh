@@ -21,19 +21,24 @@ if [ -z "$pkg" ]; then
 fi
 [ -n "$pkg" ] || { echo "fetch-kernel: linux-image-amd64 names no kernel package" >&2; exit 1; }
 
-stamp="$dir/$pkg.unpacked"
-[ -e "$stamp" ] && exit 0
+[ -e "$dir/$pkg.unpacked" ] && exit 0
 
 rm -f "$dir"/*.unpacked "$dir"/linux-image-*.deb
 # As root, apt warns that its _apt user cannot write here and downloads as
 # root instead: harmless, so its messages are shown only when it fails.
-if ! (cd "$dir" && apt-get download -qq "$pkg" 2>"$dir/download.log"); then
-  cat "$dir/download.log" >&2
-  exit 1
+download() { (cd "$dir" && apt-get download -qq "$pkg" 2>"$dir/download.log"); }
+if ! download; then
+  # Stale package lists name a version the archive no longer has.
+  apt-get update -qq
+  pkg=$(kernel_package)
+  if ! download; then
+    cat "$dir/download.log" >&2
+    exit 1
+  fi
 fi
 deb=$(ls "$dir/$pkg"_*.deb)
 rm -rf "$dir/root"
 dpkg-deb -x "$deb" "$dir/root"
-rm -f "$deb"
-touch "$stamp"
+rm -f "$deb" "$dir/download.log"
+touch "$dir/$pkg.unpacked"
 echo "fetch-kernel: unpacked $pkg"
