@@ -52,23 +52,6 @@ std::vector<std::string> listDir(const std::string& dir) {
   return out;
 }
 
-// A device-mapper node (multipath, partitions of it) has no SCSI interface
-// of its own: follow its slaves down to the first sd disk. Other nodes stay
-// as they are.
-std::string resolveNode(const std::string& path) {
-  char real[PATH_MAX];
-  if (realpath(path.c_str(), real) == nullptr) return path;
-  std::string node = real;
-  for (int depth = 0; depth < 8 && baseName(node).rfind("dm-", 0) == 0; ++depth) {
-    std::vector<std::string> slaves = listDir("/sys/block/" + baseName(node) + "/slaves");
-    if (slaves.empty()) break;
-    auto sd = std::find_if(slaves.begin(), slaves.end(),
-                           [](const std::string& s) { return s.rfind("sd", 0) == 0; });
-    node = "/dev/" + (sd != slaves.end() ? *sd : slaves.front());
-  }
-  return node;
-}
-
 // Sums up a failed SG_IO: the statuses and, with fixed or descriptor
 // format sense, the sense key and additional sense code.
 std::string statusText(const sg_io_hdr_t& io, const unsigned char* sense) {
@@ -168,8 +151,25 @@ class LinuxDevice : public KxDevice {
 namespace kxplatform {
 namespace detail {
 
+// A device-mapper node (multipath, partitions of it) has no SCSI interface
+// of its own: follow its slaves down to the first sd disk.
+std::string resolveScsiNode(const std::string& path, const std::string& sysBlock,
+                            const std::string& devDir) {
+  char real[PATH_MAX];
+  if (realpath(path.c_str(), real) == nullptr) return path;
+  std::string node = real;
+  for (int depth = 0; depth < 8 && baseName(node).rfind("dm-", 0) == 0; ++depth) {
+    std::vector<std::string> slaves = listDir(sysBlock + "/" + baseName(node) + "/slaves");
+    if (slaves.empty()) break;
+    auto sd = std::find_if(slaves.begin(), slaves.end(),
+                           [](const std::string& s) { return s.rfind("sd", 0) == 0; });
+    node = devDir + "/" + (sd != slaves.end() ? *sd : slaves.front());
+  }
+  return node;
+}
+
 KxDeviceRef openLinuxDevice(const std::string& name, CZuError& error) {
-  std::string node = resolveNode(name);
+  std::string node = resolveScsiNode(name, "/sys/block", "/dev");
   int fd = open(node.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) {
     int err = errno;

@@ -3,13 +3,17 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <sys/stat.h>
+
 #include <cstdlib>
+#include <fstream>
 
 #include <string>
 #include <vector>
 
 #include "CZuError.h"
 #include "KxDevice.h"
+#include "KxDeviceBackends.h"
 #include "KxDeviceTree.h"
 #include "KxInquiryBuilder.h"
 #include "KxVirtualLun.h"
@@ -83,6 +87,52 @@ TEST(LinuxDeviceTest, SymbolicLinkIsFollowedAndKeepsItsName) {
   unlink(link.c_str());
   unlink(dangling.c_str());
   rmdir(dir);
+}
+
+// A fake /dev and /sys/block: a multipath map over two paths, a partition
+// map on top of it, and a map whose only slave is another map without slaves.
+class DeviceMapperTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char tmpl[] = "/tmp/kx-dm-XXXXXX";
+    ASSERT_NE(mkdtemp(tmpl), nullptr);
+    root_ = tmpl;
+    dev_ = root_ + "/dev";
+    sys_ = root_ + "/sys";
+    for (const char* d : {"/dev", "/dev/mapper", "/sys", "/sys/dm-0", "/sys/dm-0/slaves",
+                          "/sys/dm-1", "/sys/dm-1/slaves", "/sys/dm-5", "/sys/dm-5/slaves",
+                          "/sys/dm-6", "/sys/dm-0/slaves/sdc", "/sys/dm-0/slaves/sdb",
+                          "/sys/dm-1/slaves/dm-0", "/sys/dm-5/slaves/dm-6"}) {
+      mkdir((root_ + d).c_str(), 0700);
+    }
+    for (const char* f : {"/dev/dm-0", "/dev/dm-1", "/dev/dm-5", "/dev/dm-6", "/dev/sdb",
+                          "/dev/sdc"}) {
+      std::ofstream(root_ + f).put('x');
+    }
+    symlink((dev_ + "/dm-0").c_str(), (dev_ + "/mapper/mpatha").c_str());
+    symlink((dev_ + "/dm-1").c_str(), (dev_ + "/mapper/mpatha1").c_str());
+  }
+  void TearDown() override { std::system(("rm -rf " + root_).c_str()); }
+
+  std::string resolve(const std::string& path) {
+    return kxplatform::detail::resolveScsiNode(path, sys_, dev_);
+  }
+
+  std::string root_, dev_, sys_;
+};
+
+TEST_F(DeviceMapperTest, MapsResolveToTheirFirstScsiDisk) {
+  struct Case {
+    std::string path, node;
+  } cases[] = {
+      {"/mapper/mpatha", "/sdb"},
+      {"/mapper/mpatha1", "/sdb"},
+      {"/dm-0", "/sdb"},
+      {"/dm-5", "/dm-6"},
+      {"/sdc", "/sdc"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(resolve(dev_ + c.path), dev_ + c.node) << c.path;
+  EXPECT_EQ(resolve(dev_ + "/missing"), dev_ + "/missing");
 }
 
 TEST(LinuxDeviceTest, EmptyNameFails) {
