@@ -136,12 +136,13 @@ bool addSimulatorArrays(const std::string& arraysFile, std::vector<JobArray>* ar
 }
 
 namespace {
-// Array-info values are read with backslash escapes resolved, so the
-// characters that end a value are escaped.
+// Array-info values are read with backslash escapes resolved, so a
+// backslash is doubled. (A value ends at the next ",", escaped or not; only
+// the password may hold commas, since it ends at ",engineName:".)
 std::string escapeInfoValue(const std::string& v) {
   std::string out;
   for (char c : v) {
-    if (c == '\\' || c == ',' || c == '}') out += '\\';
+    if (c == '\\') out += '\\';
     out += c;
   }
   return out;
