@@ -13,8 +13,6 @@ const char kVolumeDestroyed[] = "Volume has been destroyed.";
 const char kSnapDestroyed[] =
     "Volume snapshot has been destroyed. It can be recovered by purevol recover and "
     "eradicated by purevol eradicate.";
-const char kEradicationDisabled[] =
-    "Eradication is disabled. SafeMode protects destroyed objects until they expire.";
 
 namespace {
 
@@ -92,7 +90,10 @@ Snapshot& addSnapshot(ArrayState& st, const std::string& name, const Volume& sou
   return st.snaps[name] = s;
 }
 
-std::string autoSuffix(ArrayState& st) { return std::to_string(++st.auto_suffix); }
+bool snapSuffix(ArrayState& st, const Params& p, std::string* suffix) {
+  *suffix = p.has("suffix") ? p.str("suffix") : std::to_string(++st.auto_suffix);
+  return validObjectName(*suffix) && suffix->find_first_of(".:") == std::string::npos;
+}
 
 bool validObjectName(const std::string& name) {
   if (name.empty() || name.size() > 255) return false;

@@ -22,7 +22,6 @@ extern const char kVolumeMissing[];      // "Volume does not exist."
 extern const char kNoSuchVolOrSnap[];    // "No such volume or snapshot."
 extern const char kVolumeDestroyed[];    // "Volume has been destroyed."
 extern const char kSnapDestroyed[];
-extern const char kEradicationDisabled[];
 
 nlohmann::json volumeJson(const Volume& v, bool pending);
 nlohmann::json snapJson(const Snapshot& s, bool pending);
@@ -41,8 +40,9 @@ void eraseSnapshot(ArrayState& st, const std::string& name);
 Snapshot& addSnapshot(ArrayState& st, const std::string& name, const Volume& source,
                       const std::string& suffix, const std::string& pgsnap);
 
-// The next suffix an array picks when none is given.
-std::string autoSuffix(ArrayState& st);
+// The "suffix" parameter, or the next one the array picks when none is
+// given; false when it is no valid suffix.
+bool snapSuffix(ArrayState& st, const Params& p, std::string* suffix);
 
 // Name syntax of volumes, hosts and groups: letters, digits, '-', '_', with
 // optional "POD::" or "ARRAY:" prefixes. Snapshots add ".suffix" parts.

@@ -278,10 +278,8 @@ Reply update(ArrayState& st, const std::string& name, const Params& p,
 Reply createSnaps(ArrayState& st, const Params& p, std::vector<Remote>* todo) {
   std::vector<std::string> groups = p.list("source");
   if (groups.empty()) return faError("Missing source.", "source");
-  std::string suffix = p.has("suffix") ? p.str("suffix") : autoSuffix(st);
-  if (!validObjectName(suffix) || suffix.find_first_of(".:") != std::string::npos) {
-    return faError("Invalid suffix.", suffix);
-  }
+  std::string suffix;
+  if (!snapSuffix(st, p, &suffix)) return faError("Invalid suffix.", suffix);
   for (const auto& gname : groups) {
     auto g = st.pgroups.find(gname);
     if (g == st.pgroups.end()) return faError(kGroupMissing, gname);

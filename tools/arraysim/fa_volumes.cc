@@ -140,10 +140,8 @@ Reply connectionsOf(ArrayState& st, const std::string& name, bool groups) {
 Reply createSnapshots(ArrayState& st, const Params& p) {
   std::vector<std::string> sources = p.list("source");
   if (sources.empty()) return faError("Missing source.", "source");
-  std::string suffix = p.has("suffix") ? p.str("suffix") : autoSuffix(st);
-  if (!validObjectName(suffix) || suffix.find_first_of(".:") != std::string::npos) {
-    return faError("Invalid suffix.", suffix);
-  }
+  std::string suffix;
+  if (!snapSuffix(st, p, &suffix)) return faError("Invalid suffix.", suffix);
   for (const auto& src : sources) {
     auto v = st.volumes.find(src);
     if (v == st.volumes.end()) return faError(kVolumeMissing, src);

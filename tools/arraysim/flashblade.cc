@@ -132,8 +132,7 @@ Reply eradicateSnap(ArrayState& st, const Params& p) {
     return fbError("Snapshot must be destroyed before it can be eradicated.", name);
   }
   if (st.cfg.safemode) {
-    return fbError("Eradication is disabled. SafeMode protects destroyed objects until they expire.",
-                   name);
+    return fbError(kEradicationDisabled, name);
   }
   st.fs_snaps.erase(it);
   return jsonReply(json::object());

@@ -4,6 +4,9 @@ namespace arraysim {
 
 using nlohmann::json;
 
+const char kEradicationDisabled[] =
+    "Eradication is disabled. SafeMode protects destroyed objects until they expire.";
+
 Reply jsonReply(const json& body, int status) {
   Reply r;
   r.status = status;

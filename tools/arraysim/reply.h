@@ -19,6 +19,9 @@ struct Reply {
   bool drop = false;  // close the connection without an answer
 };
 
+// The SafeMode refusal of both array kinds.
+extern const char kEradicationDisabled[];
+
 Reply jsonReply(const nlohmann::json& body, int status = 200);
 
 // FlashArray: a JSON list of {"msg", "ctx"}; HTTP 400 unless told.
