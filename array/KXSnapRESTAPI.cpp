@@ -160,6 +160,9 @@ bool KXSnapRESTAPI::sendReq(int method, const std::string& relative, const std::
 bool KXSnapRESTAPI::connect(const std::string& relative, const std::string& body,
                             std::string& response) {
   connecting_ = true;
+  // A login opens a new session: the line of an earlier one would take the
+  // place of the API token and the login would fail.
+  sessionToken_.clear();
   if (!http_->KXLibCurlInit(contentType_, true, true, nullptr)) {
     if (logging_) log(1, "KXSnapRESTAPI::connect", "Failed to Initialize Curl Library.");
     connecting_ = false;

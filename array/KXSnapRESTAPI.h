@@ -53,8 +53,9 @@ class KXSnapRESTAPI {
   // except the session-token line, the logger and the array type.
   void reset();
 
-  // Initialises the HTTP client and sends the login POST; for FlashBlade
-  // keeps the "x-auth-token" line of the answer (without its CR LF).
+  // Forgets the session-token line of an earlier session, initialises the
+  // HTTP client and sends the login POST; for FlashBlade keeps the
+  // "x-auth-token" line of the answer (without its CR LF).
   bool connect(const std::string& relative, const std::string& body, std::string& response);
   // Sends the DELETE, then clears connected.
   bool disconnect(const std::string& relative, const std::string& body, std::string& response);

@@ -50,6 +50,17 @@ TEST_F(FlashBlade, TokenHeaderOnlyOnLoginThenTheSessionToken) {
   EXPECT_EQ(later.url, "https://array1/api/1.5/file-system-snapshots?names_or_sources=fs1.S");
 }
 
+TEST_F(FlashBlade, ASecondSessionLogsInWithTheTokenAgain) {
+  ASSERT_TRUE(connect());
+  queue(true, "{}");
+  ASSERT_TRUE(client_->disconnect());
+  ASSERT_TRUE(connect());
+  auto login = lastRequest();
+  EXPECT_EQ(login.url, "https://array1/api/login");
+  EXPECT_TRUE(hasHeaderPrefix(login, std::string("api-token: ") + kToken));
+  EXPECT_FALSE(hasHeaderPrefix(login, "x-auth-token"));
+}
+
 TEST_F(FlashBlade, LoginFailures) {
   ASSERT_TRUE(client_->initialize("array1", "pureuser", kToken, &util_, false));
   queue(true, "{\"username\":\"PUREUSER\"}");

@@ -131,6 +131,13 @@ TEST_F(AgainstSimulator, FlashBladeSessionFileSystemsAndSnapshots) {
     ASSERT_TRUE(client.eradicateSnap(snaps[0], disabled)) << client.getErrorStr();
     ASSERT_TRUE(client.checkIfSnapExistsOrNot(snaps[0], exists)) << client.getErrorStr();
     EXPECT_FALSE(exists);
+
+    // A second session on the same client logs in with the token again.
+    ASSERT_TRUE(client.disconnect()) << client.getErrorStr();
+    ASSERT_TRUE(client.initialize(sim_->address("fb-main"), "pureuser", sim_->token("fb-main"),
+                                  &util_, false));
+    ASSERT_TRUE(client.connect()) << client.getErrorStr();
+    EXPECT_EQ(client.CheckIfNFSNetworkInterfaceExists("127.0.0.1"), 1) << client.getErrorStr();
   }
   EXPECT_EQ(newConnections("fb-main"), 1);
 }
