@@ -72,7 +72,10 @@ void ConnQueue::onInfo(const SSL* ssl, int where, int) {
   if (!(where & SSL_CB_HANDSHAKE_START) || !tl_conn || !tl_queue) return;
   std::lock_guard<std::mutex> lk(tl_queue->mu_);
   tl_conn->fd = SSL_get_fd(ssl);
-  if (tl_queue->stopping_ && tl_conn->fd >= 0) ::shutdown(tl_conn->fd, SHUT_RDWR);
+  // Over the bound, or stopping: the connection ends before its handshake.
+  if ((tl_queue->stopping_ || tl_conn->rejected) && tl_conn->fd >= 0) {
+    ::shutdown(tl_conn->fd, SHUT_RDWR);
+  }
 }
 
 }  // namespace arraysim

@@ -29,14 +29,15 @@ namespace arraysim {
 struct ConnContext {
   uint64_t task = 0;      // per queue, in accept order
   int fd = -1;            // known once the handshake started
-  bool rejected = false;  // over the limit: answer 503 and close
+  bool rejected = false;  // over the bound: closed at the handshake
   uint64_t number = 0;    // REST connection number, 0 until the first REST request
 };
 
 class ConnQueue : public httplib::TaskQueue {
  public:
   // `workers` connections are served at once; up to `max_waiting` more wait
-  // for a worker; beyond that a connection is answered 503 and closed.
+  // for a worker; beyond that a connection is closed at its TLS handshake
+  // by one extra thread.
   ConnQueue(size_t workers, size_t max_waiting);
   ~ConnQueue() override;
 

@@ -118,12 +118,6 @@ class ArrayServer {
  private:
   void serve(const httplib::Request& req, httplib::Response& res) {
     ConnContext* ctx = ConnQueue::current();
-    if (ctx && ctx->rejected) {
-      res.status = 503;
-      res.set_content("[{\"msg\":\"Too many connections.\",\"ctx\":null}]", "application/json");
-      if (req.ssl) ::shutdown(SSL_get_fd(req.ssl), SHUT_RD);
-      return;
-    }
     Incoming in;
     in.method = req.method;
     in.target = req.target;
