@@ -149,6 +149,10 @@ class PureStorageAPI : public ArrayBaseAPI {
                      const char* noneQualifiedFmt, const std::string& prefix,
                      std::vector<VolumeInfo>& out);
   bool connectVolume(const char* kind, const std::string& name, const std::string& volName);
+  bool checkConnectionAnswer(const jsonxx::Object& answer, const std::string& name,
+                             const std::string& volName, const std::string& what,
+                             const std::string& mismatch, const std::string& end,
+                             const std::string& mismatchEnd);
   bool getConnections(const std::string& volName, bool groups, std::vector<std::string>& out);
   bool disconnectVolume(bool groups, const std::string& volName,
                         const std::vector<std::string>& names);

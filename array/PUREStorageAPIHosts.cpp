@@ -243,7 +243,18 @@ bool PureStorageAPI::connectVolume(const char* kind, const std::string& name,
     setError("Failed to connect volume with " + to + ". Empty response returned.");
     return false;
   }
-  const std::string tail = " connect volume to " + to + " response[" + response_ + "].";
+  return checkConnectionAnswer(answer, name, volName, " connect volume to " + to,
+                               "Failed to connect volume to " + to, "].", "].");
+}
+
+// The answer of a connect or disconnect must name the host (or group) and
+// the volume. what names the request in the texts; end closes the texts
+// of a missing or empty member, mismatchEnd the text of a mismatch.
+bool PureStorageAPI::checkConnectionAnswer(const jsonxx::Object& answer, const std::string& name,
+                                           const std::string& volName, const std::string& what,
+                                           const std::string& mismatch, const std::string& end,
+                                           const std::string& mismatchEnd) {
+  const std::string tail = what + " response[" + response_ + end;
   const std::string* host = stringMember(answer, "name");
   const std::string* vol = stringMember(answer, "vol");
   if (!host) return setError("Name not found in" + tail), false;
@@ -251,9 +262,9 @@ bool PureStorageAPI::connectVolume(const char* kind, const std::string& name,
   if (vol->empty()) return setError("Volume Name is empty in" + tail), false;
   if (host->empty()) return setError("Host Name is empty in" + tail), false;
   if (*vol != volName || *host != name) {
-    setError("Failed to connect volume to " + to + " - Volume Name [" + volName +
-             "]. Got Volume Name [" + *vol + "]" + "Host Name [" + name + "]. Got Host Name [" +
-             *host + "]" + "in response [" + response_ + "].");
+    setError(mismatch + " - Volume Name [" + volName + "]. Got Volume Name [" + *vol + "]" +
+             "Host Name [" + name + "]. Got Host Name [" + *host + "]" + "in response [" +
+             response_ + mismatchEnd);
     return false;
   }
   return true;
@@ -360,17 +371,9 @@ bool PureStorageAPI::disconnectVolume(bool groups, const std::string& volName,
       setError("Failed to disconnect volume with host. Empty response returned for " + server_);
       return false;
     }
-    const std::string tail = " disconnect volume to host response[" + response_ + "] for " + server_;
-    const std::string* host = stringMember(answer, "name");
-    const std::string* vol = stringMember(answer, "vol");
-    if (!host) return setError("Name not found in" + tail), false;
-    if (!vol) return setError("Serial not found in" + tail), false;
-    if (vol->empty()) return setError("Volume Name is empty in" + tail), false;
-    if (host->empty()) return setError("Host Name is empty in" + tail), false;
-    if (*vol != volName || *host != n) {
-      setError("Failed to disconnect volume to host - Volume Name [" + volName +
-               "]. Got Volume Name [" + *vol + "]" + "Host Name [" + n + "]. Got Host Name [" +
-               *host + "]" + "in response [" + response_ + "] in array " + server_);
+    if (!checkConnectionAnswer(answer, n, volName, " disconnect volume to host",
+                               "Failed to disconnect volume to host", "] for " + server_,
+                               "] in array " + server_)) {
       return false;
     }
   }

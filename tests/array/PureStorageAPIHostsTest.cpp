@@ -95,4 +95,24 @@ TEST_F(FlashArrayHosts, DisconnectStopsAtTheFirstFailure) {
   EXPECT_EQ(client_->getErrorStr(), "Error in disconnecting volume[v] to host[b] in array array1");
 }
 
+TEST_F(FlashArrayHosts, DisconnectAnswerTexts) {
+  struct Case {
+    std::string answer, error;
+  } cases[] = {
+      {"{\"name\":\"a\"}",
+       "Serial not found in disconnect volume to host response[{\"name\":\"a\"}] for array1"},
+      {"{\"name\":\"a\",\"vol\":\"\"}",
+       "Volume Name is empty in disconnect volume to host response[{\"name\":\"a\",\"vol\":\"\"}] for array1"},
+      {"{\"name\":\"b\",\"vol\":\"v\"}",
+       "Failed to disconnect volume to host - Volume Name [v]. Got Volume Name [v]Host Name [a]. "
+       "Got Host Name [b]in response [{\"name\":\"b\",\"vol\":\"v\"}] in array array1"},
+  };
+  for (const Case& c : cases) {
+    queue(true, c.answer);
+    EXPECT_FALSE(client_->disConnectVolumeFromHostGroups("v", {"a"}));
+    EXPECT_EQ(client_->getErrorStr(), c.error);
+    EXPECT_EQ(lastRequest().url, "https://array1/api/1.4/hgroup/a/volume/v");
+  }
+}
+
 }  // namespace
