@@ -170,11 +170,11 @@ std::string absolute(const std::string& dir) {
 }  // namespace
 
 Simulator::Simulator(const json& scenario, const std::string& state_dir, Limits limits) {
-  ::mkdir(state_dir.c_str(), 0700);
-  std::string dir = absolute(state_dir);
   for (auto& st : loadScenario(scenario)) {
     fleet_.arrays.push_back(std::make_unique<SimArray>(std::move(st)));
   }
+  ::mkdir(state_dir.c_str(), 0700);
+  std::string dir = absolute(state_dir);
   KeyPair ca = makeCa("arraysim CA");
   ca_path_ = dir + "/ca.pem";
   writeFileAtomic(ca_path_, certPem(ca.cert.get()), 0644);
