@@ -22,9 +22,9 @@ Reply adminError(const std::string& text, int status = 400) {
 }
 
 Reply addFaults(SimArray& arr, const std::string& body) {
-  json spec = json::parse(body, nullptr, false);
-  if (spec.is_discarded()) return adminError("body is not JSON");
-  std::vector<json> rules = spec.is_array() ? spec.get<std::vector<json>>() : std::vector<json>{spec};
+  json request = json::parse(body, nullptr, false);
+  if (request.is_discarded()) return adminError("body is not JSON");
+  std::vector<json> rules = request.is_array() ? request.get<std::vector<json>>() : std::vector<json>{request};
   for (const auto& r : rules) {
     std::string error;
     if (!arr.faults.add(r, &error)) return adminError(error);

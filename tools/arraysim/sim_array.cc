@@ -64,15 +64,15 @@ const char* actionName(FaultAction a) {
 
 }  // namespace
 
-bool FaultTable::add(const json& spec, std::string* error) {
-  if (!spec.is_object()) {
+bool FaultTable::add(const json& ruleJson, std::string* error) {
+  if (!ruleJson.is_object()) {
     *error = "a fault rule is a JSON object";
     return false;
   }
   FaultRule rule;
-  rule.method = spec.value("method", "");
-  rule.path = spec.value("path", ".*");
-  auto action = actionFrom(spec.value("action", "status"));
+  rule.method = ruleJson.value("method", "");
+  rule.path = ruleJson.value("path", ".*");
+  auto action = actionFrom(ruleJson.value("action", "status"));
   if (!action) {
     *error = "unknown action";
     return false;
@@ -80,10 +80,10 @@ bool FaultTable::add(const json& spec, std::string* error) {
   rule.action = *action;
   try {
     rule.re = std::regex(rule.path);
-    rule.status = spec.value("status", 500);
-    rule.body = spec.value("body", "");
-    rule.delay_ms = spec.value("delay_ms", 0);
-    rule.count = spec.value("count", 1);
+    rule.status = ruleJson.value("status", 500);
+    rule.body = ruleJson.value("body", "");
+    rule.delay_ms = ruleJson.value("delay_ms", 0);
+    rule.count = ruleJson.value("count", 1);
   } catch (const std::exception& e) {
     *error = std::string("bad rule: ") + e.what();
     return false;

@@ -70,7 +70,7 @@ class FaultTable {
   static constexpr size_t kMaxRules = 256;
 
   // Parses and adds a rule; false with `error` set when it is malformed.
-  bool add(const nlohmann::json& spec, std::string* error);
+  bool add(const nlohmann::json& ruleJson, std::string* error);
   void clear();
   // The first rule matching the request, its count used up by one.
   std::optional<FaultRule> take(const std::string& method, const std::string& target);
