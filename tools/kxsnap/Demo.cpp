@@ -114,6 +114,7 @@ int runDemo(const PluginApi& api, const RunOptions& base, bool json) {
   if (options.logFile.empty()) options.logFile = dir + "/kxsnap.log";
 
   // The device test first: the plug-in inquires each source device.
+  std::vector<std::string> deviceTests;
   for (const auto& v : kVolumes) {
     StepReport report;
     std::vector<std::string> devices;
@@ -126,6 +127,7 @@ int runDemo(const PluginApi& api, const RunOptions& base, bool json) {
       return 1;
     }
     printReport(report, json);
+    deviceTests.push_back(report.note);
   }
 
   // Every step runs, so the summary shows the whole lifecycle even where a
@@ -150,6 +152,7 @@ int runDemo(const PluginApi& api, const RunOptions& base, bool json) {
   }
   const bool simStopped = sim.stop();
   std::printf("summary (job %s, log %s):\n", jobFile.c_str(), options.logFile.c_str());
+  for (const std::string& t : deviceTests) std::printf("  device test: %s\n", t.c_str());
   for (const StepOutcome& o : outcomes) {
     const char* what = o.result == 0 ? "ok" : o.result == 2 ? "partial" : "FAILED";
     std::printf("  %-9s %s%s\n", o.step.c_str(), what,

@@ -95,25 +95,6 @@ int main(int argc, char** argv) {
   const std::string& command = a.rest[0];
   if (!a.options.logFile.empty()) kxplatform::setLogFile(a.options.logFile);
 
-  kxsnap::PluginLoader loader;
-  if (!loader.load(a.options.pluginPath)) {
-    std::fprintf(stderr, "kxsnap: %s\n", loader.error().c_str());
-    return 1;
-  }
-  const kxsnap::PluginApi& api = loader.api();
-  if (command == "version") {
-    short major = 0, minor = 0, revision = 0;
-    api.version(&major, &minor, &revision);
-    std::printf("plug-in %s\nversion %d.%d.%d, 18 entry points resolved\n",
-                a.options.pluginPath.c_str(), major, minor, revision);
-    return 0;
-  }
-  if (command == "proxy-serve") return kxsnap::serveProxyRequest(api);
-  if (command == "demo") return kxsnap::runDemo(api, a.options, a.json);
-  if (command == "run" && a.rest.size() >= 3)
-    return runSteps(api, a, a.rest[1], {a.rest[2]}, {a.rest.begin() + 3, a.rest.end()});
-  if (command == "lifecycle" && a.rest.size() == 2)
-    return runSteps(api, a, a.rest[1], kxsnap::lifecycleSteps(), {});
   if (command == "show" && a.rest.size() == 2) {
     kxsnap::StepReport report;
     std::string error;
@@ -144,5 +125,24 @@ int main(int argc, char** argv) {
     }
     return 0;
   }
+  kxsnap::PluginLoader loader;
+  if (!loader.load(a.options.pluginPath)) {
+    std::fprintf(stderr, "kxsnap: %s\n", loader.error().c_str());
+    return 1;
+  }
+  const kxsnap::PluginApi& api = loader.api();
+  if (command == "version") {
+    short major = 0, minor = 0, revision = 0;
+    api.version(&major, &minor, &revision);
+    std::printf("plug-in %s\nversion %d.%d.%d, 18 entry points resolved\n",
+                a.options.pluginPath.c_str(), major, minor, revision);
+    return 0;
+  }
+  if (command == "proxy-serve") return kxsnap::serveProxyRequest(api);
+  if (command == "demo") return kxsnap::runDemo(api, a.options, a.json);
+  if (command == "run" && a.rest.size() >= 3)
+    return runSteps(api, a, a.rest[1], {a.rest[2]}, {a.rest.begin() + 3, a.rest.end()});
+  if (command == "lifecycle" && a.rest.size() == 2)
+    return runSteps(api, a, a.rest[1], kxsnap::lifecycleSteps(), {});
   return usage();
 }
