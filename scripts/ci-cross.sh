@@ -47,12 +47,11 @@ s390x_sysroot() {
   touch "$sysroot/.complete"
 }
 
-# Sets arraysim to the native simulator, building it if the native stage
-# has not.
+# Sets arraysim to the native simulator, brought up to date (the native
+# stage has normally built it already).
 native_arraysim() {
   local native=${KX_NATIVE_BUILD:-$top/build}
   arraysim=$native/tools/arraysim/arraysim
-  [ -x "$arraysim" ] && return 0
   [ -f "$native/CMakeCache.txt" ] || cmake -S "$top" -B "$native" >/dev/null
   cmake --build "$native" --target arraysim -j "$jobs" >/dev/null
 }
