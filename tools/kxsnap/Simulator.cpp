@@ -1,6 +1,7 @@
 #include "Simulator.h"
 
 #include <signal.h>
+#include <sys/prctl.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -58,6 +59,8 @@ bool SimulatorProcess::start(const std::string& program, const std::vector<std::
     return false;
   }
   if (pid_ == 0) {
+    // The simulator must not outlive kxsnap, however kxsnap ends.
+    prctl(PR_SET_PDEATHSIG, SIGTERM);
     std::vector<char*> cargv;
     for (auto& a : argv) cargv.push_back(a.data());
     cargv.push_back(nullptr);
